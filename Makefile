@@ -1,0 +1,26 @@
+# Two commands do everything on a fresh Debian 12 machine:
+#   make demo   the plug-in's main job in the sandbox host, on a sample profile
+#   make test   builds the DLL and the tests and runs every test
+BUILD := build
+
+.PHONY: all deps configure build test demo bench clean
+
+all: build
+
+deps:
+	@sh scripts/install-deps.sh
+
+configure: deps
+	cmake --preset mingw-i686 -B $(BUILD) >/dev/null
+
+build: configure
+	cmake --build $(BUILD) -j 2
+
+test: build
+	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-tests.sh $(BUILD)'
+
+demo: build
+	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-demo.sh $(BUILD)'
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,72 @@
+#include "host/HostHelpers.h"
+
+#include "host/HostLink.h"
+
+uint32_t MakeVersion(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return (a & 0xFF) << 24 | (b & 0xFF) << 16 | (c & 0xFF) << 8 | (d & 0xFF);
+}
+
+int CompareVersions(uint32_t x, uint32_t y) {
+    static const int kWeights[4] = {100, 50, 10, 1};
+    int score = 0;
+    for (int part = 0; part < 4; ++part) {
+        const int shift = 24 - 8 * part;
+        const uint32_t xPart = (x >> shift) & 0xFF;
+        const uint32_t yPart = (y >> shift) & 0xFF;
+        if (xPart > yPart) score += kWeights[part];
+        if (xPart < yPart) score -= kWeights[part];
+    }
+    return score;
+}
+
+std::string CopyHostText(intptr_t hostResult) {
+    const char* text = reinterpret_cast<const char*>(hostResult);
+    return text ? std::string(text) : std::string();
+}
+
+std::string Translate(const char* text) {
+    if (CompareVersions(HostVersion, MakeVersion(0, 1, 1, 0)) < 0) return text;
+    return CopyHostText(
+        CallHostService(kSvcTranslateString, 0, reinterpret_cast<HostLParam>(text)));
+}
+
+uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* setting,
+                         uint32_t defaultValue) {
+    DBVARIANT value = {};
+    value.type = DBVT_DWORD;
+    value.dVal = defaultValue;
+    DBCONTACTGETSETTING request = {module, setting, &value};
+    // "DB/Contact/GetSetting": 0 on success. The 32-bit field is taken whatever
+    // type the host reports; nothing is handed back to the host afterwards.
+    if (CallHostService(kSvcGetSetting, contact, reinterpret_cast<HostLParam>(&request)) != 0)
+        return defaultValue;
+    return value.dVal;
+}
+
+void WriteSettingDword(ContactHandle contact, const char* module, const char* setting,
+                       uint32_t value) {
+    DBCONTACTWRITESETTING request = {};
+    request.szModule = module;
+    request.szSetting = setting;
+    request.value.type = DBVT_DWORD;
+    request.value.dVal = value;
+    CallHostService(kSvcWriteSetting, contact, reinterpret_cast<HostLParam>(&request));
+}
+
+std::string GetContactBaseProto(ContactHandle contact) {
+    return CopyHostText(CallHostService(kSvcGetContactBaseProto, contact, 0));
+}
+
+intptr_t CallContactService(ContactHandle contact, const char* service, HostWParam wParam,
+                            HostLParam lParam) {
+    CCSDATA call = {contact, service, wParam, lParam};
+    return CallHostService(kSvcCallContactService, 0, reinterpret_cast<HostLParam>(&call));
+}
+
+void SetApparentOnline(ContactHandle contact) {
+    CallContactService(contact, kPssSetApparentMode, ID_STATUS_ONLINE, 0);
+}
+
+void SetApparentOffline(ContactHandle contact) {
+    CallContactService(contact, kPssSetApparentMode, ID_STATUS_OFFLINE, 0);
+}

@@ -1,0 +1,33 @@
+// Thin helpers over the host's services: versions, translation, 32-bit
+// settings and the per-contact protocol calls.
+#pragma once
+
+#include <string>
+
+#include "host/HostAbi.h"
+
+// a.b.c.d packed as a<<24 | b<<16 | c<<8 | d, each part cut to 8 bits.
+uint32_t MakeVersion(uint32_t a, uint32_t b, uint32_t c, uint32_t d);
+
+// Negative when x is older than y, 0 when equal, positive when newer. Parts
+// weigh 100, 50, 10 and 1; callers use only the sign.
+int CompareVersions(uint32_t x, uint32_t y);
+
+// Hosts older than 0.1.1.0 have no language pack: the text comes back as is.
+std::string Translate(const char* text);
+
+uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* setting,
+                         uint32_t defaultValue);
+void WriteSettingDword(ContactHandle contact, const char* module, const char* setting,
+                       uint32_t value);
+
+// Empty when the contact has no protocol.
+std::string GetContactBaseProto(ContactHandle contact);
+
+intptr_t CallContactService(ContactHandle contact, const char* service, HostWParam wParam,
+                            HostLParam lParam);
+void SetApparentOnline(ContactHandle contact);
+void SetApparentOffline(ContactHandle contact);
+
+// Copies text the host returned; a null pointer becomes an empty string.
+std::string CopyHostText(intptr_t hostResult);

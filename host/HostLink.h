@@ -1,0 +1,12 @@
+// The module's copy of the host's entry-point table and the host's version.
+// Both are module-wide: Load fills the table, MirandaPluginInfo the version.
+#pragma once
+
+#include "host/HostAbi.h"
+
+extern PLUGINLINK PluginLink;  // copied from the host in Load; all-zero before
+extern uint32_t HostVersion;   // 0 until the host's information query
+
+// "CallService" through the copied table; 0 when the host has not given one
+// yet, so that nothing reached before Load can jump through a null pointer.
+intptr_t CallHostService(const char* serviceName, HostWParam wParam, HostLParam lParam);

@@ -1,0 +1,30 @@
+#include "plugin/EditService.h"
+
+#include "host/HostHelpers.h"
+#include "host/HostLink.h"
+#include "plugin/LevelEditor.h"
+
+bool EditorBusy = false;
+
+std::string RemoveFirstAmpersand(std::string text) {
+    const std::string::size_type ampersand = text.find('&');
+    if (ampersand != std::string::npos) text.erase(ampersand, 1);
+    return text;
+}
+
+int __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
+    // EditorWindow also guards: Unload clears EditorBusy while an editor may
+    // still be open, and a second editor would take over the first one's state.
+    if (EditorBusy || EditorWindow) return 0;
+    const std::string caption = RemoveFirstAmpersand(Translate("&Visibility Level"));
+    CurrentContact = contact;
+    if (contact != 0) {
+        const std::string name = CopyHostText(CallHostService(kSvcGetContactDisplayName, contact, 0));
+        EditorTitle = name + ": " + caption;
+    } else {
+        EditorTitle = caption;
+    }
+    EditorBusy = true;
+    RunEditor();
+    return 0;
+}

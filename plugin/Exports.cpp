@@ -1,0 +1,55 @@
+// The three exports and the handlers of the host events that drive the plug-in.
+#include "host/HostHelpers.h"
+#include "host/HostLink.h"
+#include "plugin/EditService.h"
+#include "plugin/MenuEntries.h"
+#include "plugin/VisibilityPass.h"
+
+static PLUGININFO PluginInfo;
+static HookHandle PreBuildHook;
+static HookHandle StatusHook;
+
+static int __cdecl OnStatusModeChange(HostWParam, HostLParam) {
+    ApplyVisibility(NormalPass);
+    return 0;
+}
+
+static int __cdecl OnModulesLoaded(HostWParam, HostLParam) {
+    PluginLink.CreateServiceFunction(kSvcEditVisibility, OnEditVisibility);
+    AddMenuItems();
+    ApplyVisibility(StartupPass);
+    return 0;
+}
+
+extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
+    PluginInfo = PLUGININFO{};
+    PluginInfo.cbSize = sizeof(PLUGININFO);
+    PluginInfo.shortName = "Quillmere";
+    PluginInfo.version = MakeVersion(0, 1, 1, 0);
+    PluginInfo.description =
+        "Allows you to define and apply visibility level for each user from contact list.";
+    PluginInfo.author = "The Quillmere developers";
+    PluginInfo.authorEmail = "quillmere@users.noreply.invalid";
+    PluginInfo.copyright = "(c) 2026 The Quillmere developers";
+    PluginInfo.homepage = "https://quillmere.invalid/";
+    PluginInfo.isTransient = 0;
+    PluginInfo.replacesDefaultModule = 0;
+    HostVersion = hostVersion;
+    return &PluginInfo;
+}
+
+extern "C" __cdecl int Load(PLUGINLINK* link) {
+    EditorBusy = false;
+    PluginLink = *link;
+    PluginLink.HookEvent(kEvModulesLoaded, OnModulesLoaded);
+    PreBuildHook = PluginLink.HookEvent(kEvPreBuildContactMenu, OnPreBuildContactMenu);
+    StatusHook = PluginLink.HookEvent(kEvStatusModeChange, OnStatusModeChange);
+    return 0;
+}
+
+extern "C" __cdecl int Unload() {
+    EditorBusy = false;
+    PluginLink.UnhookEvent(PreBuildHook);
+    PluginLink.UnhookEvent(StatusHook);
+    return 0;
+}

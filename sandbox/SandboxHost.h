@@ -1,0 +1,179 @@
+// A stand-in for the messaging client that loads the plug-in: it loads the DLL
+// through its three exports, hands it an entry-point table, serves the host
+// services the plug-in calls (settings, contacts, protocols, display names,
+// translation, menus, the ICQ protocol's apparent mode) and logs every call
+// the plug-in makes, with its arguments, for tests to compare.
+//
+// It knows the plug-in only through its exports and the host ABI header.
+// One host exists at a time: the entry points in the table are plain C
+// functions and reach it through a process-wide pointer.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/HostAbi.h"
+
+// One call of the plug-in into the host.
+struct HostCall {
+    std::string text;            // service or entry point and its decoded arguments
+    std::vector<uint8_t> record; // bytes of the record lParam pointed to, where there is one
+};
+
+// A stored setting with the type it was written with.
+struct StoredSetting {
+    uint8_t type = DBVT_DWORD;
+    uint32_t number = 0;  // byte, word and dword values
+    std::string text;     // DBVT_ASCIIZ
+};
+
+struct HostMenuItem {
+    uintptr_t handle = 0;
+    std::string name;
+    uint32_t flags = 0;  // without the CMIM_ bits
+    int32_t position = 0;
+    std::string service;
+};
+
+constexpr uint32_t kSandboxHostVersion = 0x00030300;  // 0.3.3.0
+constexpr intptr_t kServiceNotFound = static_cast<intptr_t>(0x80000000);
+
+class SandboxHost {
+public:
+    SandboxHost();
+    ~SandboxHost();
+    SandboxHost(const SandboxHost&) = delete;
+    SandboxHost& operator=(const SandboxHost&) = delete;
+
+    // --- The plug-in ---------------------------------------------------------
+    // Loads the DLL (once per process: it stays mapped, as in a real host,
+    // so that the window classes it registers stay valid). False on failure.
+    bool LoadPlugin(const char* dllPath = "Quillmere.dll");
+    PLUGININFO* CallPluginInfo(uint32_t hostVersion = kSandboxHostVersion);
+    int CallLoad();
+    int CallUnload();
+    // Information query, Load and the modules-loaded event, as a host starts.
+    bool Start(uint32_t hostVersion = kSandboxHostVersion);
+    const PLUGINLINK& Link() const { return link_; }
+
+    // --- Events and services --------------------------------------------------
+    int FireEvent(const char* eventName, HostWParam wParam = 0, HostLParam lParam = 0);
+    int FireModulesLoaded() { return FireEvent(kEvModulesLoaded); }
+    int FireStatusModeChange(int status = 40072) { return FireEvent(kEvStatusModeChange, status); }
+    // Services the plug-in created, called as the host or another module would.
+    intptr_t CallPluginService(const char* serviceName, HostWParam wParam = 0, HostLParam lParam = 0);
+    bool ServiceExists(const char* serviceName) const;
+    size_t HookCount(const char* eventName) const;
+
+    // --- Contacts and protocols ----------------------------------------------
+    // proto null: a contact without protocol. displayName null: the host
+    // answers the display-name query with a null pointer.
+    ContactHandle AddContact(const char* proto, const char* displayName = "Contact");
+    void SetDisplayName(ContactHandle contact, const char* displayName);
+    void SetProtocolLoaded(const std::string& proto, bool loaded);
+    // "DB/Contact/GetCount" answers this instead of the real count.
+    void OverrideContactCount(std::optional<intptr_t> count) { countOverride_ = count; }
+    const std::vector<ContactHandle>& Contacts() const { return contacts_; }
+
+    // The apparent mode the ICQ protocol was last given for a contact, if any.
+    std::optional<uint32_t> ApparentMode(ContactHandle contact) const;
+    void ClearApparentModes() { apparentModes_.clear(); }
+
+    // --- Settings ---------------------------------------------------------------
+    void SetSetting(ContactHandle contact, const std::string& module, const std::string& setting,
+                    const StoredSetting& value);
+    void SetDword(ContactHandle contact, const std::string& module, const std::string& setting,
+                  uint32_t value);
+    std::optional<StoredSetting> Setting(ContactHandle contact, const std::string& module,
+                                         const std::string& setting) const;
+    std::optional<uint32_t> Dword(ContactHandle contact, const std::string& module,
+                                  const std::string& setting) const;
+    size_t SettingCount() const { return settings_.size(); }
+
+    // --- Translation -------------------------------------------------------------
+    void AddTranslation(const std::string& from, const std::string& to);
+    void SetTranslationReturnsNull(bool returnsNull) { translateNull_ = returnsNull; }
+
+    // --- Menus -------------------------------------------------------------------
+    const std::vector<HostMenuItem>& MainMenu() const { return mainMenu_; }
+    const std::vector<HostMenuItem>& ContactMenu() const { return contactMenu_; }
+    // Builds the contact's menu as the host does (the pre-build event, then
+    // the items), and tells whether an item calling `service` is visible.
+    bool ContactMenuShows(ContactHandle contact, const char* service = kSvcEditVisibility);
+    // Picks an entry: the main menu passes 0, a contact menu the contact.
+    intptr_t ClickMainMenuItem(size_t index);
+    intptr_t ClickContactMenuItem(size_t index, ContactHandle contact);
+
+    // --- The call log -------------------------------------------------------------
+    const std::vector<HostCall>& Log() const { return log_; }
+    std::vector<std::string> LogTexts() const;
+    // Only the entries that start with `prefix`.
+    std::vector<std::string> LogTexts(const std::string& prefix) const;
+    size_t CountCalls(const std::string& prefix) const;
+    void ClearLog() { log_.clear(); }
+    // Calls through one of the seven table slots the plug-in must not use.
+    int TrapCount() const { return trapCount_; }
+
+    // Called by the table's entry points.
+    HookHandle OnHookEvent(const char* eventName, HostHandler hook);
+    int OnUnhookEvent(HookHandle hook);
+    uintptr_t OnCreateServiceFunction(const char* serviceName, HostHandler service);
+    intptr_t OnCallService(const char* serviceName, HostWParam wParam, HostLParam lParam);
+    void OnTrap(int slotOffset);
+
+    static SandboxHost* Current();
+
+private:
+    struct Hook {
+        HookHandle handle;
+        HostHandler function;
+    };
+    using SettingKey = std::tuple<ContactHandle, std::string, std::string>;
+
+    void Record(std::string text, const void* record = nullptr, size_t size = 0);
+    intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
+    intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
+    intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
+    intptr_t ServeCallContactService(const CCSDATA* call);
+    intptr_t ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
+                              const CLISTMENUITEM* item);
+    intptr_t ServeModifyMenuItem(uintptr_t handle, const CLISTMENUITEM* item);
+    const std::string* ProtoOf(ContactHandle contact) const;
+
+    HMODULE module_ = nullptr;
+    MirandaPluginInfoProc pluginInfo_ = nullptr;
+    LoadProc load_ = nullptr;
+    UnloadProc unload_ = nullptr;
+    PLUGINLINK link_ = {};
+
+    std::map<std::string, std::vector<Hook>> hooks_;
+    std::map<std::string, HostHandler> pluginServices_;
+    uintptr_t nextHandle_ = 1;
+
+    std::vector<ContactHandle> contacts_;
+    std::map<ContactHandle, std::unique_ptr<std::string>> protos_;       // null: no protocol
+    std::map<ContactHandle, std::unique_ptr<std::string>> displayNames_; // null: null name
+    std::set<std::string> loadedProtocols_;
+    std::optional<intptr_t> countOverride_;
+    std::map<ContactHandle, uint32_t> apparentModes_;
+    ContactHandle nextContact_ = 0x1000;
+
+    std::map<SettingKey, StoredSetting> settings_;
+    std::map<std::string, std::string> translations_;
+    bool translateNull_ = false;
+
+    std::vector<HostMenuItem> mainMenu_;
+    std::vector<HostMenuItem> contactMenu_;
+
+    std::vector<HostCall> log_;
+    int trapCount_ = 0;
+};
