@@ -16,13 +16,12 @@ int __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
     // EditorWindow also guards: Unload clears EditorBusy while an editor may
     // still be open, and a second editor would take over the first one's state.
     if (EditorBusy || EditorWindow) return 0;
-    const std::string caption = RemoveFirstAmpersand(Translate("&Visibility Level"));
     CurrentContact = contact;
     if (contact != 0) {
         const std::string name = CopyHostText(CallHostService(kSvcGetContactDisplayName, contact, 0));
-        EditorTitle = name + ": " + caption;
+        EditorTitle = name + ": " + RemoveFirstAmpersand(Translate("&Visibility Level"));
     } else {
-        EditorTitle = caption;
+        EditorTitle = RemoveFirstAmpersand(Translate("&Visibility Level"));
     }
     EditorBusy = true;
     RunEditor();

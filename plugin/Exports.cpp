@@ -28,10 +28,10 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
     PluginInfo.version = MakeVersion(0, 1, 1, 0);
     PluginInfo.description =
         "Allows you to define and apply visibility level for each user from contact list.";
-    PluginInfo.author = "The Quillmere developers";
-    PluginInfo.authorEmail = "quillmere@users.noreply.invalid";
-    PluginInfo.copyright = "(c) 2026 The Quillmere developers";
-    PluginInfo.homepage = "https://quillmere.invalid/";
+    PluginInfo.author = "The Quillmere team";
+    PluginInfo.authorEmail = "team@quillmere.org";
+    PluginInfo.copyright = "Copyright (c) 2026 The Quillmere team";
+    PluginInfo.homepage = "https://quillmere.org/";
     PluginInfo.isTransient = 0;
     PluginInfo.replacesDefaultModule = 0;
     HostVersion = hostVersion;
