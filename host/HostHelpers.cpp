@@ -25,6 +25,7 @@ std::string CopyHostText(intptr_t hostResult) {
 }
 
 std::string Translate(const char* text) {
+    if (!text) return std::string();
     if (CompareVersions(HostVersion, MakeVersion(0, 1, 1, 0)) < 0) return text;
     return CopyHostText(
         CallHostService(kSvcTranslateString, 0, reinterpret_cast<HostLParam>(text)));

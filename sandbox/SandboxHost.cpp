@@ -90,11 +90,29 @@ PLUGININFO* SandboxHost::CallPluginInfo(uint32_t hostVersion) {
     return pluginInfo_ ? pluginInfo_(hostVersion) : nullptr;
 }
 
+// The plug-in gets a copy it may keep or not; the host's own stays put.
+static PLUGINLINK g_handedOutLink;
+
 int SandboxHost::CallLoad() {
-    // The plug-in gets a copy it may keep or not; the host's own stays put.
-    static PLUGINLINK handedOut;
-    handedOut = link_;
-    return load_ ? load_(&handedOut) : -1;
+    g_handedOutLink = link_;
+    return load_ ? load_(&g_handedOutLink) : -1;
+}
+
+void SandboxHost::SpoilHandedOutLink() {
+    // Every slot becomes a trap, so a plug-in that kept the pointer instead
+    // of copying the table shows up in TrapCount() and misses its calls.
+    void** slots = reinterpret_cast<void**>(&g_handedOutLink);
+    slots[0] = TrapSlot<void*>(HostTrap<0>);
+    slots[1] = TrapSlot<void*>(HostTrap<4>);
+    slots[2] = TrapSlot<void*>(HostTrap<8>);
+    slots[3] = TrapSlot<void*>(HostTrap<12>);
+    slots[4] = TrapSlot<void*>(HostTrap<16>);
+    slots[5] = TrapSlot<void*>(HostTrap<20>);
+    slots[6] = TrapSlot<void*>(HostTrap<24>);
+    slots[7] = TrapSlot<void*>(HostTrap<28>);
+    slots[8] = TrapSlot<void*>(HostTrap<32>);
+    slots[9] = TrapSlot<void*>(HostTrap<36>);
+    slots[10] = TrapSlot<void*>(HostTrap<40>);
 }
 
 int SandboxHost::CallUnload() { return unload_ ? unload_() : -1; }
@@ -417,6 +435,11 @@ void SandboxHost::SetDword(ContactHandle contact, const std::string& module,
     stored.type = DBVT_DWORD;
     stored.number = value;
     SetSetting(contact, module, setting, stored);
+}
+
+void SandboxHost::RemoveSetting(ContactHandle contact, const std::string& module,
+                                const std::string& setting) {
+    settings_.erase(SettingKey{contact, module, setting});
 }
 
 std::optional<StoredSetting> SandboxHost::Setting(ContactHandle contact, const std::string& module,

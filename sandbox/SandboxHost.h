@@ -60,6 +60,9 @@ public:
     bool LoadPlugin(const char* dllPath = "Quillmere.dll");
     PLUGININFO* CallPluginInfo(uint32_t hostVersion = kSandboxHostVersion);
     int CallLoad();
+    // Overwrites the table the last CallLoad handed to the plug-in, as a host
+    // may reuse that memory once Load has returned.
+    void SpoilHandedOutLink();
     int CallUnload();
     // Information query, Load and the modules-loaded event, as a host starts.
     bool Start(uint32_t hostVersion = kSandboxHostVersion);
@@ -93,6 +96,7 @@ public:
                     const StoredSetting& value);
     void SetDword(ContactHandle contact, const std::string& module, const std::string& setting,
                   uint32_t value);
+    void RemoveSetting(ContactHandle contact, const std::string& module, const std::string& setting);
     std::optional<StoredSetting> Setting(ContactHandle contact, const std::string& module,
                                          const std::string& setting) const;
     std::optional<uint32_t> Dword(ContactHandle contact, const std::string& module,
