@@ -41,6 +41,135 @@ void PrintHeader(const std::vector<SampleContact>& contacts) {
     std::printf("\n");
 }
 
+// --- The level editor, driven as a user would ------------------------------------
+//
+// The editor runs its own message loop inside the menu click, so what the user
+// does happens from a thread timer that loop dispatches.
+
+struct EditorVisit {
+    int levelToPick = 0;
+    bool found = false;
+    std::string title;
+    std::string selectedBefore;
+    std::string picked;
+    bool screenshotSaved = false;
+    bool gaveUp = false;
+};
+
+EditorVisit* g_visit = nullptr;
+const char kScreenshotFile[] = "editor.bmp";
+
+BOOL CALLBACK FindEditorWindow(HWND window, LPARAM found) {
+    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) !=
+            GetModuleHandleA("Quillmere.dll") ||
+        (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) || !IsWindowVisible(window))
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND FindEditor() {
+    HWND editor = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindEditorWindow, reinterpret_cast<LPARAM>(&editor));
+    return editor;
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+std::string ItemText(HWND list, int index) {
+    if (index < 0) return "(nothing)";
+    char text[256] = {};
+    if (SendMessageA(list, CB_GETLBTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text)) return "?";
+    SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The whole window, frame included, as a 24-bit bottom-up BMP file.
+bool SaveScreenshot(HWND window, const char* path) {
+    RECT rect;
+    if (!GetWindowRect(window, &rect)) return false;
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biCompression = BI_RGB;
+    const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    header.biSizeImage = stride * static_cast<DWORD>(height);
+
+    HDC windowDc = GetWindowDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    void* pixels = nullptr;
+    HBITMAP bitmap = CreateDIBSection(windowDc, reinterpret_cast<BITMAPINFO*>(&header),
+                                      DIB_RGB_COLORS, &pixels, nullptr, 0);
+    bool saved = false;
+    if (bitmap && pixels) {
+        HGDIOBJ old = SelectObject(memoryDc, bitmap);
+        // The window's DC covers the frame too, and the controls share its
+        // pixels: one copy takes what is on screen.
+        BitBlt(memoryDc, 0, 0, width, height, windowDc, 0, 0, SRCCOPY);
+        GdiFlush();
+        SelectObject(memoryDc, old);
+
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;  // "BM"
+        file.bfOffBits = sizeof file + sizeof header;
+        file.bfSize = file.bfOffBits + header.biSizeImage;
+        if (FILE* out = std::fopen(path, "wb")) {
+            saved = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                    std::fwrite(&header, sizeof header, 1, out) == 1 &&
+                    std::fwrite(pixels, header.biSizeImage, 1, out) == 1;
+            saved = std::fclose(out) == 0 && saved;
+        }
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return saved;
+}
+
+// What the user does in the open editor: look, pick a level, press OK.
+void CALLBACK UseTheEditor(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND editor = FindEditor();
+    if (!g_visit || !editor) return;
+    g_visit->found = true;
+    g_visit->title = TextOf(editor);
+    // The controls in the order the editor makes them: label, list, two
+    // lines, OK, Close.
+    std::vector<HWND> controls;
+    for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        controls.push_back(child);
+    if (controls.size() != 6) return;
+    const HWND list = controls[1];
+    const HWND okButton = controls[4];
+
+    g_visit->selectedBefore = ItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+    SendMessageA(list, CB_SETCURSEL, g_visit->levelToPick, 0);
+    g_visit->picked = ItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+    RedrawWindow(editor, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    g_visit->screenshotSaved = SaveScreenshot(editor, kScreenshotFile);
+    // BM_CLICK: the button presses and releases itself and tells the editor,
+    // as a mouse click does.
+    SendMessageA(okButton, BM_CLICK, 0, 0);
+}
+
+// Should the editor not close, the demo closes it rather than wait forever.
+void CALLBACK GiveUp(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_visit) g_visit->gaveUp = true;
+    if (HWND editor = FindEditor()) DestroyWindow(editor);
+    PostQuitMessage(0);
+}
+
 }  // namespace
 
 int main() {
@@ -103,6 +232,42 @@ int main() {
         std::printf("\n");
     }
     std::printf("\n");
+
+    // One contact's level, chosen in the editor window as a user would.
+    const SampleContact& carol = contacts[2];
+    const int32_t kGlobalForEditor = 3;
+    const int kPickedLevel = 0;
+    host.SetDword(0, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(kGlobalForEditor));
+    host.ClearApparentModes();
+    host.FireStatusModeChange();
+    const char* before = Seen(host, carol);
+    std::printf("The editor window, opened from %s's contact menu (global level %d):\n", carol.name,
+                kGlobalForEditor);
+    EditorVisit visit;
+    visit.levelToPick = kPickedLevel;
+    g_visit = &visit;
+    const UINT_PTR useTimer = SetTimer(nullptr, 0, 50, UseTheEditor);
+    const UINT_PTR giveUpTimer = SetTimer(nullptr, 0, 10000, GiveUp);
+    host.ClickContactMenuItem(0, carol.handle);
+    KillTimer(nullptr, useTimer);
+    KillTimer(nullptr, giveUpTimer);
+    g_visit = nullptr;
+    if (!visit.found) {
+        std::printf("  the editor did not open.\n\n");
+    } else {
+        const auto stored = host.Dword(carol.handle, "Quillmere", "VisibilityLevel");
+        std::printf("  it opens as \"%s\", with \"%s\" selected\n", visit.title.c_str(),
+                    visit.selectedBefore.c_str());
+        std::printf("  picked \"%s\" in the list and clicked OK%s\n", visit.picked.c_str(),
+                    visit.gaveUp ? ", but the editor had to be closed by force" : "");
+        SampleContact after = carol;
+        after.hasLevel = stored.has_value();
+        after.level = stored ? static_cast<int32_t>(*stored) : 0;
+        std::printf("  %s's level is now %s; the pass that OK ran: %s before, %s now\n", carol.name,
+                    LevelText(after).c_str(), before, Seen(host, carol));
+        if (!visit.screenshotSaved) std::printf("  (no screenshot could be saved)\n");
+        std::printf("\n");
+    }
 
     host.CallUnload();
     std::printf("Unloaded. %zu host calls were made by the plug-in in this run.\n", host.Log().size());

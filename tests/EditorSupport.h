@@ -1,0 +1,116 @@
+// Drives the level editor from inside its own message loop, as a user would.
+//
+// The service call does not return while the editor is open, so the test's
+// steps run from a thread timer that the editor's loop dispatches: the timer
+// finds the editor window, stops itself and runs the steps. A second, bounded
+// timer tears every window of the plug-in down and posts a quit message, so a
+// failing test ends instead of hanging.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/PluginSupport.h"
+
+// What happened around one opening of the editor.
+struct EditorRun {
+    intptr_t result = -1;     // what the service call (or menu click) returned
+    bool stepsRan = false;    // an editor window was found and the steps ran on it
+    bool safetyFired = false; // the safety timer had to end the editor's loop
+    HWND editor = nullptr;    // the window the steps ran on
+};
+
+using EditorSteps = std::function<void(HWND editor)>;
+
+// Arms the timers, calls `open` (which is expected to run the editor's loop)
+// and disarms the timers once it has returned.
+EditorRun RunEditorWith(const std::function<intptr_t()>& open, const EditorSteps& steps);
+// The same through host.CallPluginService("Quillmere/Edit", contact).
+EditorRun RunEditorWith(SandboxHost& host, ContactHandle contact, const EditorSteps& steps);
+
+// Returned 0, found an editor to run the steps on, needed no safety timer.
+::testing::AssertionResult RanCleanly(const EditorRun& run);
+
+// The editor's six child windows, in the order the editor creates them.
+struct EditorChildren {
+    HWND label = nullptr;
+    HWND levelList = nullptr;
+    HWND lineLight = nullptr;
+    HWND lineDark = nullptr;
+    HWND okButton = nullptr;
+    HWND closeButton = nullptr;
+    std::vector<HWND> all;  // every child window, in creation order
+};
+EditorChildren FindEditorChildren(HWND editor);
+
+// The windows a closed editor must not leave behind: the editor, its
+// children, and the list's own drop-down window.
+std::vector<HWND> EditorWindowTree(HWND editor);
+
+HMODULE PluginModule();
+// Top-level windows of this thread made with the plug-in's instance handle,
+// neither owned nor children (a drop-down list's list is not counted).
+std::vector<HWND> PluginTopLevelWindows();
+
+std::string TextOf(HWND window);
+std::string ClassNameOf(HWND window);
+// The window's rectangle in the client coordinates of its parent.
+RECT ChildRect(HWND window);
+std::string ListItemText(HWND list, int index);
+
+// BM_CLICK: the button presses and releases itself and tells its parent, as a
+// mouse click does.
+void ClickButton(HWND button);
+// WM_CHAR as a key press on the focused window delivers it.
+void SendChar(HWND window, WPARAM character);
+// Tab, with Shift held down in the thread's keyboard state while it is sent.
+void SendTab(HWND window, bool shift);
+
+// While it lives, records what the platform is asked for in this thread:
+// every CreateWindowEx as called (WH_CBT, before the platform adds anything
+// to styles or sizes) and every font handed over with WM_SETFONT
+// (WH_CALLWNDPROC). One at a time.
+class EditorOpeningRecorder {
+public:
+    struct Creation {
+        HWND window;
+        std::string className;  // "#atom" when given as an atom
+        std::string title;
+        DWORD style;
+        DWORD exStyle;
+        int x;
+        int y;
+        int width;
+        int height;
+        HWND parent;
+        HMENU menu;
+        HINSTANCE instance;
+    };
+
+    EditorOpeningRecorder();
+    ~EditorOpeningRecorder();
+    EditorOpeningRecorder(const EditorOpeningRecorder&) = delete;
+    EditorOpeningRecorder& operator=(const EditorOpeningRecorder&) = delete;
+
+    bool Hooked() const { return creationHook_ && messageHook_; }
+    const std::vector<Creation>& Creations() const { return creations_; }
+    std::vector<Creation> ChildrenOf(HWND parent) const;
+    // The nonzero fonts sent to the window with WM_SETFONT, in order.
+    std::vector<HFONT> FontsGivenTo(HWND window) const;
+
+private:
+    static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam);
+
+    HHOOK creationHook_ = nullptr;
+    HHOOK messageHook_ = nullptr;
+    std::vector<Creation> creations_;
+    std::vector<std::pair<HWND, HFONT>> fonts_;
+};
+
+// Takes a pending WM_QUIT off the thread's queue; false when there is none.
+bool TakeQuitMessage(WPARAM* exitCode = nullptr);
