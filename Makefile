@@ -1,6 +1,7 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make demo   the plug-in's main job in the sandbox host, on a sample profile
 #   make test   builds the DLL and the tests and runs every test
+#   make bench  measures the plug-in's speed and size (not part of make test)
 BUILD := build
 
 .PHONY: all deps configure build test demo bench clean
@@ -21,6 +22,11 @@ test: build
 
 demo: build
 	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-demo.sh $(BUILD)'
+
+# Speed and size of the plug-in next to their floors; not part of `make test`.
+bench: build
+	cmake --build $(BUILD) -j 2 --target QuillmereBench
+	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-bench.sh $(BUILD)'
 
 clean:
 	rm -rf $(BUILD)

@@ -24,9 +24,17 @@ static const char* const kLevelNames[] = {
     "Always visible", "Visibility 1", "Visibility 2", "Visibility 3",
     "Visibility 4",   "Visibility 5", "Never visible"};
 
-// A window class name has at most 255 characters. The editor's classes differ
-// only in their names, so a long title shares the class of its first 255.
+// A window class name has at most 255 characters and cannot be empty. The
+// editor's classes differ only in their names, so a long title shares the
+// class of its first 255 characters, and an empty one (the host translated
+// the caption to nothing) takes a fixed name.
 constexpr std::string::size_type kMaxClassNameLength = 255;
+constexpr const char* kUntitledEditorClass = "Quillmere editor";
+
+static std::string EditorClassName(const std::string& title) {
+    if (title.empty()) return kUntitledEditorClass;
+    return title.substr(0, kMaxClassNameLength);
+}
 
 template <class Control>
 static void Place(Control& control, int left, int top, int width, int height) {
@@ -165,7 +173,7 @@ void RunEditor() {
     EditorLeft = static_cast<int>(GetSettingDword(0, kSettingsModule, kSettingEditorLeft, EditorLeft));
     EditorTop = static_cast<int>(GetSettingDword(0, kSettingsModule, kSettingEditorTop, EditorTop));
 
-    const std::string className = EditorTitle.substr(0, kMaxClassNameLength);
+    const std::string className = EditorClassName(EditorTitle);
     RegisterEditorClass(className);
 
     EditorClosing = false;

@@ -1,5 +1,6 @@
 #include "sandbox/SandboxHost.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -191,6 +192,7 @@ void SandboxHost::OnTrap(int slotOffset) {
 }
 
 void SandboxHost::Record(std::string text, const void* record, size_t size) {
+    if (!logging_) return;
     HostCall call;
     call.text = std::move(text);
     if (record) {
@@ -235,9 +237,10 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
     }
     if (service == kSvcFindNextContact) {
         Record(service + " " + w);
-        for (size_t i = 0; i + 1 < contacts_.size(); ++i)
-            if (contacts_[i] == wParam) return contacts_[i + 1];
-        return 0;
+        // Handles are handed out in increasing order, so the list is sorted.
+        auto found = std::lower_bound(contacts_.begin(), contacts_.end(), wParam);
+        if (found == contacts_.end() || *found != wParam || found + 1 == contacts_.end()) return 0;
+        return *(found + 1);
     }
     if (service == kSvcGetContactBaseProto) {
         Record(service + " " + w);

@@ -124,6 +124,8 @@ public:
     std::vector<std::string> LogTexts(const std::string& prefix) const;
     size_t CountCalls(const std::string& prefix) const;
     void ClearLog() { log_.clear(); }
+    // Off: calls are served but not logged (for timing large profiles).
+    void SetLogging(bool on) { logging_ = on; }
     // Calls through one of the seven table slots the plug-in must not use.
     int TrapCount() const { return trapCount_; }
 
@@ -179,5 +181,6 @@ private:
     std::vector<HostMenuItem> contactMenu_;
 
     std::vector<HostCall> log_;
+    bool logging_ = true;
     int trapCount_ = 0;
 };

@@ -7,7 +7,7 @@ build="${1:-build}"
 run="$build/wine-run"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
 [ -f "$WINEPREFIX/.quillmere-ready" ] && exit 0
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 "$run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1

@@ -37,5 +37,6 @@ int TsVCLComboBox::AddItem(const std::string& text) {
 // CB_GETCURSEL; -1 (CB_ERR) when nothing is selected.
 int TsVCLComboBox::GetItemIndex() { return static_cast<int>(SendMessageA(Handle, CB_GETCURSEL, 0, 0)); }
 
-// CB_SETCURSEL; an index outside the list clears the selection.
+// CB_SETCURSEL; -1 clears the selection. An index past the end selects
+// nothing: Windows clears the selection there too, Wine keeps it.
 void TsVCLComboBox::SetItemIndex(int index) { SendMessageA(Handle, CB_SETCURSEL, index, 0); }

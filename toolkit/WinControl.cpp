@@ -73,7 +73,12 @@ void TsVCLWinControl::Show() {
 LRESULT CALLBACK ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* control =
         reinterpret_cast<const TsVCLWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    if (!control || !control->OldWndProc) return DefWindowProcA(window, message, wParam, lParam);
+    // No object: it was released while another subclass sat on top of ours,
+    // so its destructor could not take us out of the chain. The window's own
+    // procedure is still the class's.
+    if (!control || !control->OldWndProc)
+        return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)),
+                               window, message, wParam, lParam);
     const WNDPROC oldWndProc = control->OldWndProc;
     const HWND self = control->Handle;
     const HWND parent = control->ParentHandle;

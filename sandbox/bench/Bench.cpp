@@ -1,0 +1,311 @@
+// Measures the plug-in in the sandbox host: the normal visibility pass over a
+// large profile next to a floor (the same host calls made by a bare loop
+// here), the editor's opening and closing, and the DLL's size next to an
+// empty DLL built the same way. Run from the folder that holds the DLLs.
+//
+// The sandbox host is slow by design (string-keyed maps, texts built for each
+// call); both the plug-in and the floor go through it, so the ratio of the two
+// shows what the plug-in adds on top of the host calls it has to make.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sandbox/SandboxHost.h"
+
+namespace {
+
+constexpr int kContacts = 100000;
+constexpr int32_t kGlobalLevel = 3;
+constexpr int kDefaultPassRuns = 21;
+constexpr int kEditorOpenings = 30;
+constexpr long kSizeTarget = 64 * 1024;
+constexpr double kRatioTarget = 1.15;
+
+// --- Clock --------------------------------------------------------------------------
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Min(std::vector<double> values) { return *std::min_element(values.begin(), values.end()); }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// --- The profile ----------------------------------------------------------------------
+
+// Every other contact is ICQ; levels cycle through 0-6 and "never set".
+std::vector<ContactHandle> BuildProfile(SandboxHost& host) {
+    host.SetProtocolLoaded("MSN", true);
+    std::vector<ContactHandle> contacts;
+    contacts.reserve(kContacts);
+    for (int i = 0; i < kContacts; ++i) {
+        const ContactHandle contact = host.AddContact(i % 2 ? "MSN" : "ICQ", "Contact");
+        const int level = (i / 2) % 8;
+        if (level < 7) host.SetDword(contact, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(level));
+        contacts.push_back(contact);
+    }
+    host.SetDword(0, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(kGlobalLevel));
+    return contacts;
+}
+
+// --- The floor: the pass's host calls and nothing else --------------------------------
+
+int32_t ReadLevel(const PLUGINLINK& link, ContactHandle contact) {
+    DBVARIANT value = {};
+    value.type = DBVT_DWORD;
+    DBCONTACTGETSETTING request = {"Quillmere", "VisibilityLevel", &value};
+    if (link.CallService(kSvcGetSetting, contact, reinterpret_cast<HostLParam>(&request)) != 0) return 0;
+    return static_cast<int32_t>(value.dVal);
+}
+
+void FloorPass(const PLUGINLINK& link) {
+    const int32_t global = ReadLevel(link, 0);
+    const intptr_t count = link.CallService(kSvcGetContactCount, 0, 0);
+    ContactHandle contact = static_cast<ContactHandle>(link.CallService(kSvcFindFirstContact, 0, 0));
+    for (intptr_t i = 0; i < count && contact != 0; ++i) {
+        const auto* proto =
+            reinterpret_cast<const char*>(link.CallService(kSvcGetContactBaseProto, contact, 0));
+        if (proto && std::strcmp(proto, "ICQ") == 0) {
+            const int32_t level = ReadLevel(link, contact);
+            HostWParam mode = 0;
+            if (global == 0) mode = ID_STATUS_ONLINE;
+            else if (global == 6) mode = ID_STATUS_OFFLINE;
+            else if (level == 0) mode = ID_STATUS_ONLINE;
+            else if (level == 6) mode = ID_STATUS_OFFLINE;
+            else if (level >= 1 && level <= 5) mode = global > level ? ID_STATUS_OFFLINE : ID_STATUS_ONLINE;
+            if (mode) {
+                CCSDATA call = {contact, kPssSetApparentMode, mode, 0};
+                link.CallService(kSvcCallContactService, 0, reinterpret_cast<HostLParam>(&call));
+            }
+        }
+        contact = static_cast<ContactHandle>(link.CallService(kSvcFindNextContact, contact, 0));
+    }
+}
+
+void PluginPass(SandboxHost& host) { host.FireStatusModeChange(); }
+
+// The floor is fair only if it makes exactly the plug-in's calls (as the log
+// shows them: the records hold addresses that differ) and ends with the same
+// apparent modes.
+bool FloorMatchesPlugin(SandboxHost& host, const std::vector<ContactHandle>& contacts) {
+    host.SetLogging(true);
+    host.OverrideContactCount(2000);
+    host.ClearLog();
+    PluginPass(host);
+    const std::vector<HostCall> pluginCalls = host.Log();
+    host.ClearLog();
+    FloorPass(host.Link());
+    const std::vector<HostCall> floorCalls = host.Log();
+    host.ClearLog();
+    host.OverrideContactCount(std::nullopt);
+    host.SetLogging(false);
+    bool same = pluginCalls.size() == floorCalls.size();
+    for (size_t i = 0; same && i < pluginCalls.size(); ++i)
+        same = pluginCalls[i].text == floorCalls[i].text;
+    if (!same) {
+        std::printf("The floor's host calls differ from the plug-in's (%zu against %zu calls).\n",
+                    floorCalls.size(), pluginCalls.size());
+        return false;
+    }
+
+    host.ClearApparentModes();
+    PluginPass(host);
+    std::vector<std::optional<uint32_t>> pluginModes;
+    for (ContactHandle contact : contacts) pluginModes.push_back(host.ApparentMode(contact));
+    host.ClearApparentModes();
+    FloorPass(host.Link());
+    for (size_t i = 0; i < contacts.size(); ++i) {
+        if (host.ApparentMode(contacts[i]) != pluginModes[i]) {
+            std::printf("The floor leaves contact %zu in another apparent mode.\n", i);
+            return false;
+        }
+    }
+    return true;
+}
+
+// --- The editor -----------------------------------------------------------------------
+
+HMODULE g_plugin = nullptr;
+double g_visibleAt = 0;
+double g_lastPaintAt = 0;
+double g_closeClickedAt = 0;
+bool g_closeFailed = false;
+UINT_PTR g_closeTimer = 0;
+UINT_PTR g_safetyTimer = 0;
+
+bool IsPluginWindow(HWND window) {
+    const HWND root = GetAncestor(window, GA_ROOT);
+    return root && reinterpret_cast<HMODULE>(GetClassLongPtrA(root, GCLP_HMODULE)) == g_plugin;
+}
+
+BOOL CALLBACK FindEditor(HWND window, LPARAM found) {
+    if (reinterpret_cast<HMODULE>(GetClassLongPtrA(window, GCLP_HMODULE)) != g_plugin) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+HWND OpenEditor() {
+    HWND editor = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindEditor, reinterpret_cast<LPARAM>(&editor));
+    return editor;
+}
+
+// Sees the editor's window shown and every window of it painted.
+LRESULT CALLBACK WatchEditor(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION) {
+        const auto* sent = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+        if (sent->message == WM_WINDOWPOSCHANGED && g_visibleAt == 0 && IsPluginWindow(sent->hwnd) &&
+            GetAncestor(sent->hwnd, GA_ROOT) == sent->hwnd &&
+            (reinterpret_cast<const WINDOWPOS*>(sent->lParam)->flags & SWP_SHOWWINDOW))
+            g_visibleAt = Now();
+        if (sent->message == WM_PAINT && IsPluginWindow(sent->hwnd)) g_lastPaintAt = Now();
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// Runs inside the editor's loop: clicks Close as a user would.
+void CALLBACK ClickClose(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    const HWND editor = OpenEditor();
+    const HWND close = editor ? FindWindowExA(editor, nullptr, "Button", "Close") : nullptr;
+    if (!close) {
+        g_closeFailed = true;
+        return;
+    }
+    g_closeClickedAt = Now();
+    SendMessageA(close, BM_CLICK, 0, 0);
+}
+
+// Ends an editor that did not close, so that the benchmark cannot hang.
+void CALLBACK TearDown(HWND, UINT, UINT_PTR, DWORD) {
+    g_closeFailed = true;
+    if (const HWND editor = OpenEditor()) DestroyWindow(editor);
+}
+
+struct EditorTimes {
+    std::vector<double> toVisible;
+    std::vector<double> toPainted;
+    std::vector<double> toClosed;
+};
+
+bool TimeEditor(SandboxHost& host, EditorTimes& times) {
+    const HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchEditor, nullptr, GetCurrentThreadId());
+    if (!hook) {
+        std::printf("Cannot watch the editor's messages.\n");
+        return false;
+    }
+    bool ok = true;
+    for (int i = 0; i <= kEditorOpenings && ok; ++i) {
+        g_visibleAt = g_lastPaintAt = g_closeClickedAt = 0;
+        g_closeTimer = SetTimer(nullptr, 0, 20, ClickClose);
+        g_safetyTimer = SetTimer(nullptr, 0, 5000, TearDown);
+        const double openedAt = Now();
+        host.ClickMainMenuItem(0);
+        const double closedAt = Now();
+        KillTimer(nullptr, g_closeTimer);
+        KillTimer(nullptr, g_safetyTimer);
+        ok = !g_closeFailed && g_visibleAt > 0 && g_closeClickedAt > 0;
+        if (i == 0) continue;  // the first opening also registers the window class
+        times.toVisible.push_back((g_visibleAt - openedAt) * 1000);
+        times.toPainted.push_back((g_lastPaintAt - openedAt) * 1000);
+        times.toClosed.push_back((closedAt - g_closeClickedAt) * 1000);
+    }
+    UnhookWindowsHookEx(hook);
+    if (!ok) std::printf("The editor did not open, show or close as expected.\n");
+    return ok;
+}
+
+long FileSize(const char* path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return -1;
+    return static_cast<long>(data.nFileSizeLow);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int passRuns = argc > 1 ? std::max(1, std::atoi(argv[1])) : kDefaultPassRuns;
+
+    SandboxHost host;
+    if (!host.LoadPlugin("Quillmere.dll")) {
+        std::printf("Quillmere.dll could not be loaded from the current folder.\n");
+        return 1;
+    }
+    g_plugin = GetModuleHandleA("Quillmere.dll");
+    host.SetLogging(false);
+    const std::vector<ContactHandle> contacts = BuildProfile(host);
+    if (!host.Start()) {
+        std::printf("The plug-in did not start.\n");
+        return 1;
+    }
+    if (!FloorMatchesPlugin(host, contacts)) return 1;
+
+    // Interleaved, each first in turn, so that neither gets a warmer cache.
+    std::vector<double> pluginNs;
+    std::vector<double> floorNs;
+    for (int run = 0; run < passRuns; ++run) {
+        for (int turn = 0; turn < 2; ++turn) {
+            const bool pluginTurn = (run + turn) % 2 == 0;
+            const double start = Now();
+            if (pluginTurn)
+                PluginPass(host);
+            else
+                FloorPass(host.Link());
+            const double ns = (Now() - start) * 1e9 / kContacts;
+            (pluginTurn ? pluginNs : floorNs).push_back(ns);
+        }
+    }
+
+    EditorTimes editor;
+    if (!TimeEditor(host, editor)) return 1;
+
+    const long dllSize = FileSize("Quillmere.dll");
+    const long floorSize = FileSize("QuillmereFloor.dll");
+
+    std::printf("Quillmere benchmark in the sandbox host (call log off)\n\n");
+    std::printf("Normal pass over %d contacts (%d ICQ, levels 0-6 and unset, global level %d), "
+                "%d runs each:\n", kContacts, kContacts / 2, kGlobalLevel, passRuns);
+    std::printf("  plug-in   min %8.1f ns/contact   median %8.1f ns/contact\n", Min(pluginNs),
+                Median(pluginNs));
+    std::printf("  floor     min %8.1f ns/contact   median %8.1f ns/contact"
+                "   (a bare loop making the same host calls)\n",
+                Min(floorNs), Median(floorNs));
+    std::printf("  ratio of minima %.3f\n\n", Min(pluginNs) / Min(floorNs));
+
+    std::printf("Editor, %d openings of the global editor after a first one:\n", kEditorOpenings);
+    std::printf("  open to visible          min %6.2f ms   median %6.2f ms\n", Min(editor.toVisible),
+                Median(editor.toVisible));
+    std::printf("  open to painted          min %6.2f ms   median %6.2f ms\n", Min(editor.toPainted),
+                Median(editor.toPainted));
+    std::printf("  Close clicked to closed  min %6.2f ms   median %6.2f ms\n\n", Min(editor.toClosed),
+                Median(editor.toClosed));
+
+    std::printf("Size:\n");
+    std::printf("  Quillmere.dll       %7ld bytes (target at most %ld: %s)\n", dllSize, kSizeTarget,
+                dllSize >= 0 && dllSize <= kSizeTarget ? "met" : "MISSED");
+    std::printf("  QuillmereFloor.dll  %7ld bytes (empty DLL, same toolchain and flags)\n", floorSize);
+    std::printf("  the plug-in adds    %7ld bytes\n\n", dllSize - floorSize);
+
+    // The medians: on a shared machine a single lucky run moves a minimum.
+    const double ratio = Median(pluginNs) / Median(floorNs);
+    std::printf("pass ratio plug-in/floor (medians of %d runs, target at most %.2f): %.3f\n",
+                passRuns, kRatioTarget, ratio);
+    return 0;
+}

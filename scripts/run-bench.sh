@@ -1,0 +1,15 @@
+#!/bin/sh
+# Runs the benchmark in the sandbox host, next to the DLLs it measures.
+# Called by `make bench` under xvfb-run; any further argument (the number of
+# timed passes) goes to the benchmark.
+set -e
+build="${1:-build}"
+[ $# -gt 0 ] && shift
+export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
+wineserver -p
+"$build/wine-run" wineboot </dev/null >/dev/null 2>&1 || true
+cd "$build/bin"
+status=0
+./../wine-run QuillmereBench.exe "$@" || status=$?
+wineserver -k || true
+exit $status
