@@ -85,7 +85,7 @@ protected:
         // A static rectangle (a line) need not keep the font it is given, so
         // WM_GETFONT cannot tell every control's; the recorder sees each font
         // handed to a window with WM_SETFONT.
-        EditorOpeningRecorder recorder;
+        WindowCreationRecorder recorder;
         const EditorRun run = RunEditorWith(host, contact, [&](HWND editor) {
             left.windows = EditorWindowTree(editor);
             const EditorChildren children = FindEditorChildren(editor);

@@ -129,13 +129,6 @@ std::string ClassNameOf(HWND window) {
     return name;
 }
 
-RECT ChildRect(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
-
 std::string ListItemText(HWND list, int index) {
     const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, index, 0);
     if (length == CB_ERR) return "(no item)";
@@ -146,6 +139,8 @@ std::string ListItemText(HWND list, int index) {
 }
 
 void ClickButton(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }
+
+void CloseThroughButton(HWND editor) { ClickButton(FindEditorChildren(editor).closeButton); }
 
 void SendChar(HWND window, WPARAM character) { SendMessageA(window, WM_CHAR, character, 1); }
 
@@ -168,53 +163,8 @@ bool TakeQuitMessage(WPARAM* exitCode) {
     return true;
 }
 
-// --- EditorOpeningRecorder --------------------------------------------------------
-
-static EditorOpeningRecorder* g_recorder = nullptr;
-
-EditorOpeningRecorder::EditorOpeningRecorder() {
-    g_recorder = this;
-    creationHook_ = SetWindowsHookExA(WH_CBT, CreationHook, nullptr, GetCurrentThreadId());
-    messageHook_ = SetWindowsHookExA(WH_CALLWNDPROC, MessageHook, nullptr, GetCurrentThreadId());
-}
-
-EditorOpeningRecorder::~EditorOpeningRecorder() {
-    if (creationHook_) UnhookWindowsHookEx(creationHook_);
-    if (messageHook_) UnhookWindowsHookEx(messageHook_);
-    if (g_recorder == this) g_recorder = nullptr;
-}
-
-std::vector<EditorOpeningRecorder::Creation> EditorOpeningRecorder::ChildrenOf(HWND parent) const {
-    std::vector<Creation> children;
-    for (const Creation& creation : creations_)
-        if (creation.parent == parent && (creation.style & WS_CHILD)) children.push_back(creation);
-    return children;
-}
-
-std::vector<HFONT> EditorOpeningRecorder::FontsGivenTo(HWND window) const {
-    std::vector<HFONT> fonts;
-    for (const auto& given : fonts_)
-        if (given.first == window) fonts.push_back(given.second);
-    return fonts;
-}
-
-LRESULT CALLBACK EditorOpeningRecorder::CreationHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && g_recorder) {
-        const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-        const bool classIsAtom = HIWORD(reinterpret_cast<ULONG_PTR>(cs->lpszClass)) == 0;
-        g_recorder->creations_.push_back(
-            {reinterpret_cast<HWND>(wParam), classIsAtom ? "#atom" : cs->lpszClass,
-             cs->lpszName ? cs->lpszName : "(null)", static_cast<DWORD>(cs->style), cs->dwExStyle,
-             cs->x, cs->y, cs->cx, cs->cy, cs->hwndParent, cs->hMenu, cs->hInstance});
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-LRESULT CALLBACK EditorOpeningRecorder::MessageHook(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && g_recorder) {
-        const CWPSTRUCT* sent = reinterpret_cast<CWPSTRUCT*>(lParam);
-        if (sent->message == WM_SETFONT && sent->wParam)
-            g_recorder->fonts_.push_back({sent->hwnd, reinterpret_cast<HFONT>(sent->wParam)});
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+void EditorTest::TearDown() {
+    EXPECT_FALSE(TakeQuitMessage()) << "a quit message was left in the queue";
+    EXPECT_TRUE(PluginTopLevelWindows().empty()) << "an editor window was left open";
+    PluginTest::TearDown();
 }

@@ -11,10 +11,10 @@
 
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/PluginSupport.h"
+#include "tests/WindowSupport.h"
 
 // What happened around one opening of the editor.
 struct EditorRun {
@@ -58,59 +58,24 @@ std::vector<HWND> PluginTopLevelWindows();
 
 std::string TextOf(HWND window);
 std::string ClassNameOf(HWND window);
-// The window's rectangle in the client coordinates of its parent.
-RECT ChildRect(HWND window);
 std::string ListItemText(HWND list, int index);
 
 // BM_CLICK: the button presses and releases itself and tells its parent, as a
 // mouse click does.
 void ClickButton(HWND button);
+// Leaves the editor through its Close button, the plainest way out.
+void CloseThroughButton(HWND editor);
 // WM_CHAR as a key press on the focused window delivers it.
 void SendChar(HWND window, WPARAM character);
 // Tab, with Shift held down in the thread's keyboard state while it is sent.
 void SendTab(HWND window, bool shift);
 
-// While it lives, records what the platform is asked for in this thread:
-// every CreateWindowEx as called (WH_CBT, before the platform adds anything
-// to styles or sizes) and every font handed over with WM_SETFONT
-// (WH_CALLWNDPROC). One at a time.
-class EditorOpeningRecorder {
-public:
-    struct Creation {
-        HWND window;
-        std::string className;  // "#atom" when given as an atom
-        std::string title;
-        DWORD style;
-        DWORD exStyle;
-        int x;
-        int y;
-        int width;
-        int height;
-        HWND parent;
-        HMENU menu;
-        HINSTANCE instance;
-    };
-
-    EditorOpeningRecorder();
-    ~EditorOpeningRecorder();
-    EditorOpeningRecorder(const EditorOpeningRecorder&) = delete;
-    EditorOpeningRecorder& operator=(const EditorOpeningRecorder&) = delete;
-
-    bool Hooked() const { return creationHook_ && messageHook_; }
-    const std::vector<Creation>& Creations() const { return creations_; }
-    std::vector<Creation> ChildrenOf(HWND parent) const;
-    // The nonzero fonts sent to the window with WM_SETFONT, in order.
-    std::vector<HFONT> FontsGivenTo(HWND window) const;
-
-private:
-    static LRESULT CALLBACK CreationHook(int code, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK MessageHook(int code, WPARAM wParam, LPARAM lParam);
-
-    HHOOK creationHook_ = nullptr;
-    HHOOK messageHook_ = nullptr;
-    std::vector<Creation> creations_;
-    std::vector<std::pair<HWND, HFONT>> fonts_;
-};
-
 // Takes a pending WM_QUIT off the thread's queue; false when there is none.
 bool TakeQuitMessage(WPARAM* exitCode = nullptr);
+
+// The editor's tests: whatever a test did, no quit message and no editor
+// window may be left once it is over.
+class EditorTest : public PluginTest {
+protected:
+    void TearDown() override;
+};

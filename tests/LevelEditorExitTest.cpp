@@ -9,13 +9,11 @@
 
 namespace {
 
-std::string Str(ContactHandle contact) { return std::to_string(contact); }
-
-class LevelEditorExit : public PluginTest {
+class LevelEditorExit : public EditorTest {
 protected:
     // Two ICQ contacts and one of another protocol, under global level 3.
     void SetUp() override {
-        PluginTest::SetUp();
+        EditorTest::SetUp();
         ann = host.AddContact("ICQ", "Ann");
         bob = host.AddContact("ICQ", "Bob");
         cid = host.AddContact("MSN", "Cid");
@@ -26,11 +24,6 @@ protected:
         SetLevel(cid, 1);
         StartPlugin();
         host.ClearApparentModes();
-    }
-    void TearDown() override {
-        EXPECT_FALSE(TakeQuitMessage()) << "a quit message was left in the queue";
-        EXPECT_TRUE(PluginTopLevelWindows().empty()) << "an editor window was left open";
-        PluginTest::TearDown();
     }
 
     std::vector<std::string> SavePosition(int left, int top) {
@@ -212,7 +205,7 @@ TEST_F(LevelEditorExit, ShowingTheWindowDoesNotCloseIt) {
         ShowWindow(editor, SW_SHOW);
         calls = host.LogTexts();
         stillOpen = IsWindow(editor) && IsWindowVisible(editor);
-        ClickButton(FindEditorChildren(editor).closeButton);
+        CloseThroughButton(editor);
     })));
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(SameCalls({}, calls));

@@ -10,12 +10,10 @@
 
 namespace {
 
-std::string Str(ContactHandle contact) { return std::to_string(contact); }
-
-class LevelEditorLoop : public PluginTest {
+class LevelEditorLoop : public EditorTest {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
+        EditorTest::SetUp();
         ann = host.AddContact("ICQ", "Ann");
         bob = host.AddContact("ICQ", "Bob");
         SetLevel(ann, 2);
@@ -23,18 +21,13 @@ protected:
         StartPlugin();
         host.ClearApparentModes();
     }
-    void TearDown() override {
-        EXPECT_FALSE(TakeQuitMessage()) << "a quit message was left in the queue";
-        EXPECT_TRUE(PluginTopLevelWindows().empty()) << "an editor window was left open";
-        PluginTest::TearDown();
-    }
 
     // Opens an editor for bob and closes it at once: the service works.
     ::testing::AssertionResult OpensNormally() {
         bool sawControls = false;
         const EditorRun run = RunEditorWith(host, bob, [&](HWND editor) {
             sawControls = FindEditorChildren(editor).all.size() == 6;
-            ClickButton(FindEditorChildren(editor).closeButton);
+            CloseThroughButton(editor);
         });
         if (!sawControls) return ::testing::AssertionFailure() << "the editor had no controls";
         return RanCleanly(run);
@@ -59,7 +52,7 @@ TEST_F(LevelEditorLoop, ServiceReturnsZeroOnlyOnceTheWindowIsGone) {
         [&](HWND editor) {
             editorSeen = editor;
             returnedBeforeSteps = returned;
-            ClickButton(FindEditorChildren(editor).closeButton);
+            CloseThroughButton(editor);
         });
     EXPECT_TRUE(RanCleanly(run));
     EXPECT_EQ(0, run.result);
@@ -103,7 +96,7 @@ TEST_F(LevelEditorLoop, StatusChangeWhileOpenRunsANormalPass) {
         host.FireStatusModeChange();
         calls = host.LogTexts();
         stillOpen = IsWindow(editor) && IsWindowVisible(editor);
-        ClickButton(FindEditorChildren(editor).closeButton);
+        CloseThroughButton(editor);
     })));
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(SameCalls({"DB/Contact/GetSetting 0 Quillmere/VisibilityLevel",
@@ -166,7 +159,7 @@ TEST_F(LevelEditorLoop, HostQuitEndsTheLoopClosesWithoutSavingAndIsPostedAgain) 
         SCOPED_TRACE("PostQuitMessage(" + std::to_string(exitCode) + ")");
         std::vector<HWND> windows;
         std::vector<HFONT> fonts;
-        EditorOpeningRecorder recorder;
+        WindowCreationRecorder recorder;
         ASSERT_TRUE(recorder.Hooked());
         bool openAfterQuitPosted = false;
         EXPECT_TRUE(RanCleanly(RunEditorWith(host, ann, [&](HWND editor) {

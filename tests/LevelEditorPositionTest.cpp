@@ -10,17 +10,12 @@
 
 namespace {
 
-class LevelEditorPosition : public PluginTest {
+class LevelEditorPosition : public EditorTest {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
+        EditorTest::SetUp();
         ann = host.AddContact("ICQ", "Ann");
         StartPlugin();
-    }
-    void TearDown() override {
-        EXPECT_FALSE(TakeQuitMessage()) << "a quit message was left in the queue";
-        EXPECT_TRUE(PluginTopLevelWindows().empty()) << "an editor window was left open";
-        PluginTest::TearDown();
     }
 
     void StorePosition(int left, int top) {
@@ -40,7 +35,7 @@ protected:
     };
     Place OpenAndClose(const std::function<void(HWND editor)>& close) {
         Place place = {{-1, -1}, {-1, -1, -1, -1}};
-        EditorOpeningRecorder recorder;
+        WindowCreationRecorder recorder;
         EXPECT_TRUE(recorder.Hooked());
         EXPECT_TRUE(RanCleanly(RunEditorWith(host, ann, [&](HWND editor) {
             GetWindowRect(editor, &place.shown);
@@ -54,7 +49,6 @@ protected:
     ContactHandle ann = 0;
 };
 
-void ThroughCloseButton(HWND editor) { ClickButton(FindEditorChildren(editor).closeButton); }
 void ThroughForeignClose(HWND editor) { SendMessageA(editor, WM_CLOSE, 0, 0); }
 
 ::testing::AssertionResult IsAt(int left, int top, const RECT& rect) {
@@ -118,7 +112,7 @@ TEST_F(LevelEditorPosition, ReopensWhereItWasClosed) {
             close(editor);
         };
     };
-    EXPECT_TRUE(IsAt(100, 100, OpenAndClose(moveThenClose(345, 234, ThroughCloseButton)).shown));
+    EXPECT_TRUE(IsAt(100, 100, OpenAndClose(moveThenClose(345, 234, CloseThroughButton)).shown));
     EXPECT_EQ(345u, host.Dword(0, "Quillmere", "UserAdd/Left"));
     EXPECT_EQ(234u, host.Dword(0, "Quillmere", "UserAdd/Top"));
     EXPECT_TRUE(IsAt(345, 234, OpenAndClose(moveThenClose(12, 34, [](HWND editor) {
@@ -136,7 +130,7 @@ TEST_F(LevelEditorPosition, ReopensWhereItWasClosed) {
 TEST_F(LevelEditorPosition, StoredPositionIsReadAsSigned32Bits) {
     host.SetDword(0, "Quillmere", "UserAdd/Left", 0xFFFFFF9Cu);  // -100
     host.SetDword(0, "Quillmere", "UserAdd/Top", 0xFFFFFFCEu);   // -50
-    const Place place = OpenAndClose(ThroughCloseButton);
+    const Place place = OpenAndClose(CloseThroughButton);
     EXPECT_EQ(-100, place.asked.x);
     EXPECT_EQ(-50, place.asked.y);
     EXPECT_EQ(0xFFFFFF9Cu, host.Dword(0, "Quillmere", "UserAdd/Left"));

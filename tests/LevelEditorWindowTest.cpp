@@ -13,24 +13,16 @@ const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility
                                    "Visibility 3",   "Visibility 4", "Visibility 5",
                                    "Never visible"};
 
-class LevelEditorWindow : public PluginTest {
+class LevelEditorWindow : public EditorTest {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
+        EditorTest::SetUp();
         ann = host.AddContact("ICQ", "Ann");
         StartPlugin();
-    }
-    void TearDown() override {
-        EXPECT_FALSE(TakeQuitMessage()) << "a quit message was left in the queue";
-        EXPECT_TRUE(PluginTopLevelWindows().empty()) << "an editor window was left open";
-        PluginTest::TearDown();
     }
 
     ContactHandle ann = 0;
 };
-
-// Every test here leaves through the Close button, the plainest way out.
-void CloseThroughButton(HWND editor) { ClickButton(FindEditorChildren(editor).closeButton); }
 
 }  // namespace
 
@@ -140,7 +132,7 @@ TEST_F(LevelEditorWindow, LongDisplayNameStillGetsAnEditor) {
         std::string shownTitle;
         std::string className;
         size_t controls = 0;
-        EditorOpeningRecorder recorder;
+        WindowCreationRecorder recorder;
         ASSERT_TRUE(recorder.Hooked());
         EXPECT_TRUE(RanCleanly(RunEditorWith(host, contact, [&](HWND editor) {
             shownTitle = TextOf(editor);
@@ -178,7 +170,7 @@ class LevelEditorTranslation : public LevelEditorWindow,
                                public ::testing::WithParamInterface<VersionCase> {
 protected:
     void SetUp() override {
-        PluginTest::SetUp();
+        EditorTest::SetUp();
         host.AddTranslation("&Visibility Level", "&Sicht&barkeit");
         host.AddTranslation("&OK", "&Gut");
         host.AddTranslation("Close", "Schliessen");
@@ -264,7 +256,7 @@ TEST_F(LevelEditorWindow, WindowIsACaptionedPopupOfItsOwnClass) {
 }
 
 TEST_F(LevelEditorWindow, WindowIsAskedForWithExactlyItsStyleAndSize) {
-    EditorOpeningRecorder recorder;
+    WindowCreationRecorder recorder;
     ASSERT_TRUE(recorder.Hooked());
     HWND editorSeen = nullptr;
     EXPECT_TRUE(RanCleanly(RunEditorWith(host, ann, [&](HWND editor) {
@@ -272,7 +264,7 @@ TEST_F(LevelEditorWindow, WindowIsAskedForWithExactlyItsStyleAndSize) {
         CloseThroughButton(editor);
     })));
     ASSERT_FALSE(recorder.Creations().empty());
-    const EditorOpeningRecorder::Creation& asked = recorder.Creations().front();
+    const WindowCreationRecorder::Creation& asked = recorder.Creations().front();
     EXPECT_EQ(editorSeen, asked.window) << "the editor is the first window made";
     EXPECT_EQ("Ann: Visibility Level", asked.className);
     EXPECT_EQ("Ann: Visibility Level", asked.title);
@@ -366,23 +358,23 @@ TEST_F(LevelEditorWindow, SixControlsWithTheirClassesPlacesStylesAndTexts) {
     std::vector<Seen> seen;
     std::vector<HWND> children;
     HWND editorSeen = nullptr;
-    EditorOpeningRecorder recorder;
+    WindowCreationRecorder recorder;
     ASSERT_TRUE(recorder.Hooked());
     EXPECT_TRUE(RanCleanly(RunEditorWith(host, ann, [&](HWND editor) {
         editorSeen = editor;
         children = FindEditorChildren(editor).all;
         for (HWND child : children)
-            seen.push_back({ChildRect(child), static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)),
+            seen.push_back({RectInParent(child), static_cast<DWORD>(GetWindowLongA(child, GWL_STYLE)),
                             static_cast<DWORD>(GetWindowLongA(child, GWL_EXSTYLE)), TextOf(child),
                             GetWindowLongPtrA(child, GWLP_ID), IsWindowVisible(child) != FALSE});
         CloseThroughButton(editor);
     })));
-    const std::vector<EditorOpeningRecorder::Creation> created = recorder.ChildrenOf(editorSeen);
+    const std::vector<WindowCreationRecorder::Creation> created = recorder.ChildrenOf(editorSeen);
     ASSERT_EQ(6u, created.size());
     ASSERT_EQ(6u, seen.size());
     for (size_t i = 0; i < 6; ++i) {
         const Row& row = rows[i];
-        const EditorOpeningRecorder::Creation& asked = created[i];
+        const WindowCreationRecorder::Creation& asked = created[i];
         const Seen& shown = seen[i];
         SCOPED_TRACE(row.slot);
         EXPECT_EQ(children[i], asked.window) << "created in slot order";
@@ -519,7 +511,7 @@ TEST_F(LevelEditorWindow, FontsOfAllSixControlsAreDeletedAfterClosing) {
     std::vector<HFONT> kept;
     std::vector<DWORD> typesWhileOpen;
     std::vector<LOGFONTA> logFonts;
-    EditorOpeningRecorder recorder;
+    WindowCreationRecorder recorder;
     ASSERT_TRUE(recorder.Hooked());
     EXPECT_TRUE(RanCleanly(RunEditorWith(host, ann, [&](HWND editor) {
         for (HWND child : FindEditorChildren(editor).all) {

@@ -31,3 +31,5 @@ std::optional<int32_t> PluginTest::StoredLevel(ContactHandle contact) const {
     for (const auto& call : actual) out << "  " << call << "\n";
     return ::testing::AssertionFailure() << out.str();
 }
+
+std::string Str(ContactHandle contact) { return std::to_string(contact); }

@@ -31,3 +31,6 @@ protected:
 // Prints both lists on a mismatch, one entry a line.
 ::testing::AssertionResult SameCalls(const std::vector<std::string>& expected,
                                      const std::vector<std::string>& actual);
+
+// A contact handle as the call log writes it.
+std::string Str(ContactHandle contact);

@@ -61,12 +61,13 @@ TEST_F(ToolkitCreation, EachControlHasItsClassAndStyles) {
         SCOPED_TRACE(row.type.name);
         HWND ownParent = CreateTestParent();
         std::unique_ptr<TsVCLWinControl> control = row.type.Make(ownParent);
-        CreationRecorder creations;
+        WindowCreationRecorder creations;
         ASSERT_TRUE(creations.Hooked());
         control->Show();
         ASSERT_TRUE(IsWindow(control->Handle));
 
-        const std::vector<CreatedWindow> created = creations.ChildrenOf(ownParent);
+        const std::vector<WindowCreationRecorder::Creation> created =
+            creations.CreatedWithParent(ownParent);
         ASSERT_EQ(1u, created.size());
         EXPECT_EQ(row.className, created[0].className);
         EXPECT_EQ(row.style, created[0].style);
@@ -106,9 +107,10 @@ TEST_F(ToolkitCreation, LineStyleTakesOnlyTheThreeRectangleKinds) {
         SCOPED_TRACE(row.label);
         TsVCLLine line(parent);
         line.Kind = row.kind;
-        CreationRecorder creations;
+        WindowCreationRecorder creations;
         line.Show();
-        const std::vector<CreatedWindow> created = creations.ChildrenOf(parent);
+        const std::vector<WindowCreationRecorder::Creation> created =
+            creations.CreatedWithParent(parent);
         ASSERT_EQ(1u, created.size());
         EXPECT_EQ(row.style, created[0].style);
         EXPECT_EQ(row.style, static_cast<DWORD>(GetWindowLongA(line.Handle, GWL_STYLE)));
@@ -125,10 +127,11 @@ TEST_F(ToolkitCreation, PlacedWhereTheFieldsSayAtCreation) {
         control->Top = 27;
         control->Width = 141;
         control->Height = 59;
-        CreationRecorder creations;
+        WindowCreationRecorder creations;
         control->Show();
 
-        const std::vector<CreatedWindow> created = creations.ChildrenOf(parent);
+        const std::vector<WindowCreationRecorder::Creation> created =
+            creations.CreatedWithParent(parent);
         ASSERT_EQ(1u, created.size());
         EXPECT_EQ(13, created[0].x);
         EXPECT_EQ(27, created[0].y);
@@ -197,11 +200,12 @@ TEST_F(ToolkitCreation, TextSetBeforeShowIsTheCreationCaption) {
         EXPECT_EQ("&Visibility Level", control->GetText());
         EXPECT_EQ(nullptr, control->Handle);
 
-        CreationRecorder creations;
+        WindowCreationRecorder creations;
         control->Show();
-        const std::vector<CreatedWindow> created = creations.ChildrenOf(parent);
+        const std::vector<WindowCreationRecorder::Creation> created =
+            creations.CreatedWithParent(parent);
         ASSERT_EQ(1u, created.size());
-        EXPECT_EQ("&Visibility Level", created[0].caption);
+        EXPECT_EQ("&Visibility Level", created[0].title);
         // A drop-down list shows its selected item, not a caption.
         if (!IsComboBox(type)) {
             EXPECT_EQ("&Visibility Level", WindowText(control->Handle));
@@ -235,7 +239,7 @@ TEST_F(ToolkitCreation, ShowAgainOnlyShowsTheSameWindow) {
         SCOPED_TRACE(type.name);
         HWND ownParent = CreateTestParent();
         std::unique_ptr<TsVCLWinControl> control = type.Make(ownParent);
-        CreationRecorder creations;
+        WindowCreationRecorder creations;
         control->Show();
         const HWND first = control->Handle;
         const HFONT firstFont = control->FontHandle;
@@ -248,7 +252,7 @@ TEST_F(ToolkitCreation, ShowAgainOnlyShowsTheSameWindow) {
         EXPECT_EQ(first, control->Handle);
         EXPECT_EQ(firstFont, control->FontHandle);
         EXPECT_TRUE(GetWindowLongA(first, GWL_STYLE) & WS_VISIBLE);
-        EXPECT_EQ(1u, creations.ChildrenOf(ownParent).size());
+        EXPECT_EQ(1u, creations.CreatedWithParent(ownParent).size());
         EXPECT_EQ(1, CountChildWindows(ownParent));
         control.reset();
         DestroyWindow(ownParent);

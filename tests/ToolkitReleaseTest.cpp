@@ -18,6 +18,16 @@ LONG_PTR PlainProcedureOf(const char* className, HWND parent) {
     return procedure;
 }
 
+// A shown control of each class on the parent, in the order of kControlClasses.
+std::vector<std::unique_ptr<TsVCLWinControl>> ShowOneOfEachClass(HWND parent) {
+    std::vector<std::unique_ptr<TsVCLWinControl>> controls;
+    for (const ControlClass& type : kControlClasses) {
+        controls.push_back(type.Make(parent));
+        controls.back()->Show();
+    }
+    return controls;
+}
+
 TEST_F(ToolkitRelease, WindowGetsItsOwnProcedureBackAndForgetsTheObject) {
     struct Row {
         const ControlClass& type;
@@ -126,11 +136,7 @@ TEST_F(ToolkitRelease, ReleasedWindowKeepsTakingMessages) {
 // As the level editor does it: the controls are released when the parent
 // receives WM_DESTROY, and their windows are destroyed right after.
 TEST_F(ToolkitRelease, ReleasedInTheParentsDestroy) {
-    std::vector<std::unique_ptr<TsVCLWinControl>> controls;
-    for (const ControlClass& type : kControlClasses) {
-        controls.push_back(type.Make(parent));
-        controls.back()->Show();
-    }
+    std::vector<std::unique_ptr<TsVCLWinControl>> controls = ShowOneOfEachClass(parent);
     std::vector<HWND> windows;
     std::vector<HFONT> fonts;
     for (const auto& control : controls) {
@@ -174,11 +180,7 @@ TEST_F(ToolkitRelease, ReleasedByTheEscItHandles) {
         SCOPED_TRACE(name);
         HWND ownParent = CreateTestParent();
         ShowWindow(ownParent, SW_SHOW);
-        std::vector<std::unique_ptr<TsVCLWinControl>> controls;
-        for (const ControlClass& type : kControlClasses) {
-            controls.push_back(type.Make(ownParent));
-            controls.back()->Show();
-        }
+        std::vector<std::unique_ptr<TsVCLWinControl>> controls = ShowOneOfEachClass(ownParent);
         const size_t pressed = std::string(name) == "TsVCLButton" ? 2 : 3;
         const HWND window = controls[pressed]->Handle;
         const HFONT font = controls[pressed]->FontHandle;
@@ -222,11 +224,7 @@ TEST_F(ToolkitRelease, ReleaseWithoutAWindow) {
 // The parent destroyed the control's window first; the object, released
 // later, finds no window and only deletes its font.
 TEST_F(ToolkitRelease, ReleaseAfterTheWindowIsGone) {
-    std::vector<std::unique_ptr<TsVCLWinControl>> controls;
-    for (const ControlClass& type : kControlClasses) {
-        controls.push_back(type.Make(parent));
-        controls.back()->Show();
-    }
+    std::vector<std::unique_ptr<TsVCLWinControl>> controls = ShowOneOfEachClass(parent);
     std::vector<HFONT> fonts;
     for (const auto& control : controls) fonts.push_back(control->FontHandle);
     DestroyWindow(parent);

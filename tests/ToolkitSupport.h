@@ -3,7 +3,8 @@
 // procedure, message sequences compared as data, and a faked Shift key.
 //
 // Header only: the toolkit's tests need no host, and the *Support.cpp files
-// are linked into every test program.
+// are linked into every test program. What windows are made, and where they
+// stand, comes from WindowSupport.h, shared with the editor's tests.
 #pragma once
 
 #include <windows.h>
@@ -17,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/WindowSupport.h"
 #include "toolkit/Controls.h"
 
 // In a namespace of their own: every *Support.cpp is linked into this
@@ -76,14 +78,6 @@ protected:
 
     HWND parent = nullptr;
 };
-
-// The window's position and size in its parent's client coordinates.
-inline RECT RectInParent(HWND window) {
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    MapWindowPoints(nullptr, GetParent(window), reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 inline std::string WindowText(HWND window) {
     char text[256] = "sentinel";
@@ -145,66 +139,6 @@ inline HWND GoneWindowHandle() {
     DestroyWindow(window);
     return window;
 }
-
-// Every CreateWindowEx of this thread as the platform received it, through a
-// WH_CBT hook: the arguments themselves, before the platform adds anything.
-struct CreatedWindow {
-    std::string className;
-    std::string caption;
-    DWORD style;
-    DWORD exStyle;
-    int x;
-    int y;
-    int width;
-    int height;
-    HWND parent;
-    HMENU menu;
-    HINSTANCE instance;
-};
-
-class CreationRecorder {
-public:
-    CreationRecorder() {
-        Current() = this;
-        hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
-    }
-    ~CreationRecorder() {
-        UnhookWindowsHookEx(hook_);
-        Current() = nullptr;
-    }
-    CreationRecorder(const CreationRecorder&) = delete;
-    CreationRecorder& operator=(const CreationRecorder&) = delete;
-
-    bool Hooked() const { return hook_ != nullptr; }
-    // Windows created as children of the given parent.
-    std::vector<CreatedWindow> ChildrenOf(HWND parent) const {
-        std::vector<CreatedWindow> result;
-        for (const CreatedWindow& w : created_)
-            if (w.parent == parent) result.push_back(w);
-        return result;
-    }
-
-private:
-    static CreationRecorder*& Current() {
-        static CreationRecorder* current = nullptr;
-        return current;
-    }
-    static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam) {
-        CreationRecorder* recorder = Current();
-        if (code == HCBT_CREATEWND && recorder) {
-            const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs;
-            const bool classIsAtom = HIWORD(reinterpret_cast<ULONG_PTR>(cs->lpszClass)) == 0;
-            recorder->created_.push_back({classIsAtom ? "#atom" : cs->lpszClass,
-                                          cs->lpszName ? cs->lpszName : "(null)", static_cast<DWORD>(cs->style),
-                                          cs->dwExStyle, cs->x, cs->y, cs->cx, cs->cy,
-                                          cs->hwndParent, cs->hMenu, cs->hInstance});
-        }
-        return CallNextHookEx(nullptr, code, wParam, lParam);
-    }
-
-    HHOOK hook_ = nullptr;
-    std::vector<CreatedWindow> created_;
-};
 
 // Every message sent in this thread to any window, through a WH_CALLWNDPROC
 // hook, before any window procedure sees it.

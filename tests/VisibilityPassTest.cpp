@@ -17,7 +17,6 @@ const std::string kReadGlobal = "DB/Contact/GetSetting 0 Quillmere/VisibilityLev
 const std::string kGetCount = "DB/Contact/GetCount";
 const std::string kFindFirst = "DB/Contact/FindFirst";
 
-std::string Str(ContactHandle contact) { return std::to_string(contact); }
 std::string ProtoCall(ContactHandle c) { return "Proto/GetContactBaseProto " + Str(c); }
 std::string ReadLevel(ContactHandle c) { return "DB/Contact/GetSetting " + Str(c) + " Quillmere/VisibilityLevel"; }
 std::string Online(ContactHandle c) { return "Proto/CallContactService " + Str(c) + " /SetApparentMode 40072 0"; }
