@@ -191,6 +191,10 @@ void SandboxHost::OnTrap(int slotOffset) {
     Record("TRAP slot at offset " + std::to_string(slotOffset));
 }
 
+void SandboxHost::NotifyChange() {
+    if (changeListener_) changeListener_();
+}
+
 void SandboxHost::Record(std::string text, const void* record, size_t size) {
     if (!logging_) return;
     HostCall call;
@@ -329,6 +333,8 @@ intptr_t SandboxHost::ServeWriteSetting(HostWParam contact, const DBCONTACTWRITE
            request, sizeof *request);
     if (!request->szModule || !request->szSetting) return 1;
     settings_[SettingKey{contact, request->szModule, request->szSetting}] = stored;
+    ++settingsRevision_;
+    NotifyChange();
     return 0;
 }
 
@@ -346,6 +352,7 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kServiceNotFound;
     if (*proto + call->szProtoService != "ICQ/SetApparentMode") return kServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
+    NotifyChange();
     return 0;
 }
 
@@ -407,6 +414,11 @@ ContactHandle SandboxHost::AddContact(const char* proto, const char* displayName
 
 void SandboxHost::SetDisplayName(ContactHandle contact, const char* displayName) {
     displayNames_[contact] = displayName ? std::make_unique<std::string>(displayName) : nullptr;
+}
+
+const std::string* SandboxHost::DisplayNameOf(ContactHandle contact) const {
+    auto found = displayNames_.find(contact);
+    return found == displayNames_.end() ? nullptr : found->second.get();
 }
 
 void SandboxHost::SetProtocolLoaded(const std::string& proto, bool loaded) {

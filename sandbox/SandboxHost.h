@@ -86,6 +86,12 @@ public:
     // "DB/Contact/GetCount" answers this instead of the real count.
     void OverrideContactCount(std::optional<intptr_t> count) { countOverride_ = count; }
     const std::vector<ContactHandle>& Contacts() const { return contacts_; }
+    // The contact's protocol as the host stores it; null for none.
+    const std::string* ProtocolOf(ContactHandle contact) const { return ProtoOf(contact); }
+    // The display name, or null when the host answers with a null pointer.
+    const std::string* DisplayNameOf(ContactHandle contact) const;
+    bool ProtocolLoaded(const std::string& proto) const { return loadedProtocols_.count(proto) != 0; }
+    const std::set<std::string>& LoadedProtocols() const { return loadedProtocols_; }
 
     // The apparent mode the ICQ protocol was last given for a contact, if any.
     std::optional<uint32_t> ApparentMode(ContactHandle contact) const;
@@ -102,6 +108,15 @@ public:
     std::optional<uint32_t> Dword(ContactHandle contact, const std::string& module,
                                   const std::string& setting) const;
     size_t SettingCount() const { return settings_.size(); }
+    // Every stored setting, keyed by contact, module and setting name.
+    using SettingKey = std::tuple<ContactHandle, std::string, std::string>;
+    const std::map<SettingKey, StoredSetting>& Settings() const { return settings_; }
+    // Goes up by one with every write a plug-in makes through the host.
+    uint64_t SettingsRevision() const { return settingsRevision_; }
+
+    // Called after a plug-in has written a setting or changed a contact's
+    // apparent mode, so that a view of the profile can catch up.
+    void SetChangeListener(std::function<void()> listener) { changeListener_ = std::move(listener); }
 
     // --- Translation -------------------------------------------------------------
     void AddTranslation(const std::string& from, const std::string& to);
@@ -143,9 +158,8 @@ private:
         HookHandle handle;
         HostHandler function;
     };
-    using SettingKey = std::tuple<ContactHandle, std::string, std::string>;
-
     void Record(std::string text, const void* record = nullptr, size_t size = 0);
+    void NotifyChange();
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
     intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
@@ -174,6 +188,8 @@ private:
     ContactHandle nextContact_ = 0x1000;
 
     std::map<SettingKey, StoredSetting> settings_;
+    uint64_t settingsRevision_ = 0;
+    std::function<void()> changeListener_;
     std::map<std::string, std::string> translations_;
     bool translateNull_ = false;
 

@@ -1,0 +1,83 @@
+#include "sandbox/Profile.h"
+
+#include <map>
+
+static ProfileSetting Dword(const char* module, const char* name, uint32_t value) {
+    ProfileSetting setting;
+    setting.module = module;
+    setting.name = name;
+    setting.value.type = DBVT_DWORD;
+    setting.value.number = value;
+    return setting;
+}
+
+static ProfileContact Contact(const char* name, const char* protocol) {
+    ProfileContact contact;
+    contact.name = name;
+    if (protocol) contact.protocol = protocol;
+    return contact;
+}
+
+static ProfileContact ContactAtLevel(const char* name, const char* protocol, int32_t level) {
+    ProfileContact contact = Contact(name, protocol);
+    contact.settings.push_back(
+        Dword("Quillmere", "VisibilityLevel", static_cast<uint32_t>(level)));
+    return contact;
+}
+
+Profile SampleProfile() {
+    Profile profile;
+    profile.loadedProtocols = {"ICQ", "MSN"};
+    profile.ownSettings.push_back(Dword("Quillmere", "VisibilityLevel", 3));
+    profile.contacts = {
+        ContactAtLevel("Alice", "ICQ", 0), ContactAtLevel("Bob", "ICQ", 1),
+        ContactAtLevel("Carol", "ICQ", 2), ContactAtLevel("Dave", "ICQ", 3),
+        ContactAtLevel("Erin", "ICQ", 4),  ContactAtLevel("Frank", "ICQ", 5),
+        ContactAtLevel("Grace", "ICQ", 6), Contact("Heidi", "ICQ"),
+        ContactAtLevel("Ivan", "ICQ", 9),  ContactAtLevel("Judy", "MSN", 6),
+        ContactAtLevel("Mallory", nullptr, 0),
+    };
+    return profile;
+}
+
+std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHost& host) {
+    // A host knows ICQ from the start; the profile says what is loaded.
+    for (const std::string& proto : std::set<std::string>(host.LoadedProtocols()))
+        host.SetProtocolLoaded(proto, false);
+    for (const std::string& proto : profile.loadedProtocols) host.SetProtocolLoaded(proto, true);
+    for (const ProfileSetting& setting : profile.ownSettings)
+        host.SetSetting(0, setting.module, setting.name, setting.value);
+    std::vector<ContactHandle> handles;
+    for (const ProfileContact& contact : profile.contacts) {
+        const ContactHandle handle = host.AddContact(
+            contact.protocol ? contact.protocol->c_str() : nullptr, contact.name.c_str());
+        for (const ProfileSetting& setting : contact.settings)
+            host.SetSetting(handle, setting.module, setting.name, setting.value);
+        handles.push_back(handle);
+    }
+    return handles;
+}
+
+Profile TakeProfileFromHost(const SandboxHost& host) {
+    Profile profile;
+    profile.loadedProtocols.assign(host.LoadedProtocols().begin(), host.LoadedProtocols().end());
+    std::map<ContactHandle, size_t> indexOf;
+    for (ContactHandle handle : host.Contacts()) {
+        ProfileContact contact;
+        const std::string* name = host.DisplayNameOf(handle);
+        contact.name = name ? *name : "";
+        if (const std::string* proto = host.ProtocolOf(handle)) contact.protocol = *proto;
+        indexOf[handle] = profile.contacts.size();
+        profile.contacts.push_back(contact);
+    }
+    for (const auto& [key, value] : host.Settings()) {
+        const auto& [handle, module, name] = key;
+        ProfileSetting setting{module, name, value};
+        if (handle == 0) {
+            profile.ownSettings.push_back(setting);
+        } else if (auto found = indexOf.find(handle); found != indexOf.end()) {
+            profile.contacts[found->second].settings.push_back(setting);
+        }
+    }
+    return profile;
+}

@@ -1,0 +1,39 @@
+// A profile of the sandbox host: the contacts, the protocols that are loaded
+// and the stored settings, apart from any running host, so that it can be
+// read from a file, kept in one and put into a host.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "sandbox/SandboxHost.h"
+
+struct ProfileSetting {
+    std::string module;
+    std::string name;
+    StoredSetting value;
+};
+
+struct ProfileContact {
+    std::string name;
+    std::optional<std::string> protocol;  // none: a contact without protocol
+    std::vector<ProfileSetting> settings;
+};
+
+struct Profile {
+    std::vector<std::string> loadedProtocols;
+    std::vector<ProfileSetting> ownSettings;  // on the user's own record, contact 0
+    std::vector<ProfileContact> contacts;
+};
+
+// The profile a fresh sandbox starts with: ICQ contacts at every level, one
+// without a level, one out of range, and contacts the plug-in leaves alone.
+Profile SampleProfile();
+
+// Adds the profile's contacts, protocols and settings to a host that has
+// none yet; returns the contacts' handles in the profile's order.
+std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHost& host);
+
+// What the host holds now, in the same form.
+Profile TakeProfileFromHost(const SandboxHost& host);

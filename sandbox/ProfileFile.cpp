@@ -1,0 +1,243 @@
+#include "sandbox/ProfileFile.h"
+
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+#include <vector>
+
+static constexpr int kFormat = 1;
+static constexpr long kMostContacts = 100000;
+
+namespace {
+
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
+// GetPrivateProfileSection hands the section over as "key=value\0...\0\0",
+// and says the buffer was too small by filling it to two short of its size.
+Entries ReadSection(const std::string& path, const std::string& section) {
+    std::vector<char> buffer(16 * 1024);
+    DWORD length = 0;
+    for (;;) {
+        length = GetPrivateProfileSectionA(section.c_str(), buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str());
+        if (length + 2 < buffer.size() || buffer.size() >= (64u << 20)) break;
+        buffer.resize(buffer.size() * 2);
+    }
+    Entries entries;
+    for (const char* line = buffer.data(); line < buffer.data() + length && *line;
+         line += std::strlen(line) + 1) {
+        const std::string text(line);
+        if (text[0] == ';') continue;  // a comment line
+        const auto equals = text.find('=');
+        if (equals == std::string::npos)
+            entries.emplace_back(text, "");
+        else
+            entries.emplace_back(text.substr(0, equals), text.substr(equals + 1));
+    }
+    return entries;
+}
+
+const std::string* Find(const Entries& entries, const char* key) {
+    for (const auto& entry : entries)
+        if (_stricmp(entry.first.c_str(), key) == 0) return &entry.second;
+    return nullptr;
+}
+
+bool ParseWhole(const std::string& text, long long low, long long high, long long* value) {
+    if (text.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long long parsed = std::strtoll(text.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0' || parsed < low || parsed > high) return false;
+    *value = parsed;
+    return true;
+}
+
+bool ParseValue(const std::string& text, StoredSetting* value) {
+    const auto colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    const std::string type = text.substr(0, colon);
+    const std::string rest = text.substr(colon + 1);
+    long long number = 0;
+    if (type == "text") {
+        value->type = DBVT_ASCIIZ;
+        value->text = rest;
+        return true;
+    }
+    if (type == "byte" && ParseWhole(rest, 0, 0xFF, &number)) {
+        value->type = DBVT_BYTE;
+    } else if (type == "word" && ParseWhole(rest, 0, 0xFFFF, &number)) {
+        value->type = DBVT_WORD;
+    } else if (type == "dword" && ParseWhole(rest, INT32_MIN, UINT32_MAX, &number)) {
+        value->type = DBVT_DWORD;
+    } else {
+        return false;
+    }
+    value->number = static_cast<uint32_t>(number);
+    return true;
+}
+
+// Settings of one section; false with `problem` set on the first bad entry.
+bool ParseSettings(const Entries& entries, const std::string& section,
+                   std::vector<ProfileSetting>* settings, std::string* problem) {
+    for (const auto& [key, text] : entries) {
+        if (section != "Own" && (_stricmp(key.c_str(), "Name") == 0 ||
+                                 _stricmp(key.c_str(), "Protocol") == 0))
+            continue;
+        const auto colon = key.find(':');
+        if (colon == std::string::npos || colon == 0 || colon + 1 == key.size()) {
+            *problem = "[" + section + "] has \"" + key + "\", which is not Module:Setting";
+            return false;
+        }
+        ProfileSetting setting;
+        setting.module = key.substr(0, colon);
+        setting.name = key.substr(colon + 1);
+        if (!ParseValue(text, &setting.value)) {
+            *problem = "[" + section + "] " + key + "=" + text +
+                       " is not a value (byte:, word:, dword: with a number, or text:)";
+            return false;
+        }
+        settings->push_back(setting);
+    }
+    return true;
+}
+
+ProfileFileRead Damaged(std::string problem) {
+    ProfileFileRead read;
+    read.outcome = ProfileFileRead::Outcome::Damaged;
+    read.problem = std::move(problem);
+    return read;
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::string item;
+    for (char c : text + ",") {
+        if (c != ',') {
+            item += c;
+        } else if (!item.empty()) {
+            items.push_back(item);
+            item.clear();
+        }
+    }
+    return items;
+}
+
+}  // namespace
+
+ProfileFileRead ReadProfileFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return ProfileFileRead{};
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return Damaged("it is a folder, not a file");
+
+    const Entries head = ReadSection(path, "Profile");
+    const std::string* format = Find(head, "Format");
+    if (!format) return Damaged("it has no [Profile] section with Format=1");
+    long long formatNumber = 0;
+    if (!ParseWhole(*format, 0, INT32_MAX, &formatNumber) || formatNumber != kFormat)
+        return Damaged("its format is \"" + *format + "\"; this sandbox reads format 1");
+    const std::string* count = Find(head, "Contacts");
+    long long contactCount = 0;
+    if (!count || !ParseWhole(*count, 0, kMostContacts, &contactCount))
+        return Damaged("[Profile] Contacts=" + (count ? *count : std::string()) +
+                       " is not a number of contacts");
+
+    ProfileFileRead read;
+    read.outcome = ProfileFileRead::Outcome::Read;
+    if (const std::string* protocols = Find(head, "LoadedProtocols"))
+        read.profile.loadedProtocols = SplitList(*protocols);
+    std::string problem;
+    if (!ParseSettings(ReadSection(path, "Own"), "Own", &read.profile.ownSettings, &problem))
+        return Damaged(problem);
+    for (long long index = 1; index <= contactCount; ++index) {
+        const std::string section = "Contact" + std::to_string(index);
+        const Entries entries = ReadSection(path, section);
+        ProfileContact contact;
+        const std::string* name = Find(entries, "Name");
+        if (!name) return Damaged("[" + section + "] is missing or has no Name");
+        contact.name = *name;
+        if (const std::string* protocol = Find(entries, "Protocol")) contact.protocol = *protocol;
+        if (!ParseSettings(entries, section, &contact.settings, &problem)) return Damaged(problem);
+        read.profile.contacts.push_back(contact);
+    }
+    return read;
+}
+
+namespace {
+
+// A line break would end the entry early; such text is kept on one line.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+    return text;
+}
+
+std::string ValueText(const StoredSetting& value) {
+    switch (value.type) {
+    case DBVT_BYTE: return "byte:" + std::to_string(value.number & 0xFF);
+    case DBVT_WORD: return "word:" + std::to_string(value.number & 0xFFFF);
+    case DBVT_ASCIIZ: return "text:" + OneLine(value.text);
+    default: return "dword:" + std::to_string(static_cast<int32_t>(value.number));
+    }
+}
+
+// WritePrivateProfileSection takes "key=value\0...\0\0".
+void AddEntry(std::string* block, const std::string& key, const std::string& value) {
+    *block += OneLine(key) + "=" + value;
+    block->push_back('\0');
+}
+
+void AddSettings(std::string* block, const std::vector<ProfileSetting>& settings) {
+    for (const ProfileSetting& setting : settings)
+        AddEntry(block, setting.module + ":" + setting.name, ValueText(setting.value));
+}
+
+bool WriteSection(const std::string& path, const std::string& section, std::string block) {
+    block.push_back('\0');
+    return WritePrivateProfileSectionA(section.c_str(), block.c_str(), path.c_str()) != 0;
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool WriteProfileFile(const std::string& path, const Profile& profile) {
+    // A fresh name for every write: the profile API may keep a file's old
+    // contents cached under its name.
+    char newFile[MAX_PATH];
+    if (!GetTempFileNameA(FolderOf(path).c_str(), "qms", 0, newFile)) return false;
+
+    std::string head;
+    AddEntry(&head, "Format", std::to_string(kFormat));
+    AddEntry(&head, "Contacts", std::to_string(profile.contacts.size()));
+    std::string protocols;
+    for (const std::string& proto : profile.loadedProtocols)
+        protocols += (protocols.empty() ? "" : ",") + OneLine(proto);
+    AddEntry(&head, "LoadedProtocols", protocols);
+    bool written = WriteSection(newFile, "Profile", head);
+
+    std::string own;
+    AddSettings(&own, profile.ownSettings);
+    written = written && WriteSection(newFile, "Own", own);
+
+    for (size_t index = 0; written && index < profile.contacts.size(); ++index) {
+        const ProfileContact& contact = profile.contacts[index];
+        std::string block;
+        AddEntry(&block, "Name", OneLine(contact.name));
+        if (contact.protocol) AddEntry(&block, "Protocol", OneLine(*contact.protocol));
+        AddSettings(&block, contact.settings);
+        written = WriteSection(newFile, "Contact" + std::to_string(index + 1), block);
+    }
+    // Null section, key and value: write out whatever the API still holds.
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile);
+    if (written && MoveFileExA(newFile, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
+    DeleteFileA(newFile);
+    return false;
+}

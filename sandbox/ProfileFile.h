@@ -1,0 +1,36 @@
+// The sandbox's profile kept in a file, through the platform's own profile
+// API (GetPrivateProfileSection and WritePrivateProfileSection), in this form:
+//
+//   [Profile]
+//   Format=1
+//   Contacts=2
+//   LoadedProtocols=ICQ,MSN
+//   [Own]                                  settings on the user's own record
+//   Quillmere:VisibilityLevel=dword:3
+//   [Contact1] ... [Contact2]              one section a contact, in order
+//   Name=Alice
+//   Protocol=ICQ                           absent: a contact without protocol
+//   Quillmere:VisibilityLevel=dword:0      Module:Setting=type:value
+//
+// Types are byte, word, dword (decimal, dword also negative) and text.
+#pragma once
+
+#include <string>
+
+#include "sandbox/Profile.h"
+
+struct ProfileFileRead {
+    enum class Outcome { Read, Missing, Damaged };
+    Outcome outcome = Outcome::Missing;
+    Profile profile;      // what was read, when Read
+    std::string problem;  // when Damaged: what is wrong, in words for the user
+};
+
+// Reads the whole file or nothing: a file with any fault is Damaged, and no
+// part of it is used.
+ProfileFileRead ReadProfileFile(const std::string& path);
+
+// Replaces the file with the profile. The new file is written beside it and
+// then moved over it, so an interrupted write leaves the old one whole.
+// False when the file could not be written.
+bool WriteProfileFile(const std::string& path, const Profile& profile);

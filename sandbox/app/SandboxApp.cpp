@@ -1,0 +1,112 @@
+// The sandbox host as a program a person can use: it loads Quillmere.dll
+// with the profile kept in the user's data folder (the sample profile on a
+// fresh start), shows the host window, and keeps every change the plug-in
+// stores in that file, so levels and the editor's position survive a restart.
+//
+//   QuillmereSandbox.exe [--profile FILE] [--close-when-started]
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "sandbox/HostWindow.h"
+#include "sandbox/ProfileFile.h"
+
+namespace {
+
+// %APPDATA%\Quillmere Sandbox\profile.ini, the folder made if need be.
+std::string DefaultProfilePath() {
+    char folder[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, folder)))
+        return "profile.ini";
+    std::string path = std::string(folder) + "\\Quillmere Sandbox";
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path + "\\profile.ini";
+}
+
+void Tell(const std::string& text, bool asDialog) {
+    std::printf("%s\n", text.c_str());
+    std::fflush(stdout);
+    if (asDialog) MessageBoxA(nullptr, text.c_str(), "Quillmere sandbox", MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string profilePath;
+    bool closeWhenStarted = false;
+    for (int index = 1; index < argc; ++index) {
+        if (std::strcmp(argv[index], "--profile") == 0 && index + 1 < argc) {
+            profilePath = argv[++index];
+        } else if (std::strcmp(argv[index], "--close-when-started") == 0) {
+            closeWhenStarted = true;
+        } else {
+            std::printf("usage: QuillmereSandbox.exe [--profile FILE] [--close-when-started]\n");
+            return 2;
+        }
+    }
+    if (profilePath.empty()) profilePath = DefaultProfilePath();
+
+    Profile profile = SampleProfile();
+    bool keepProfile = true;
+    const ProfileFileRead read = ReadProfileFile(profilePath);
+    switch (read.outcome) {
+    case ProfileFileRead::Outcome::Read:
+        profile = read.profile;
+        std::printf("Profile: %s\n", profilePath.c_str());
+        break;
+    case ProfileFileRead::Outcome::Missing:
+        std::printf("Profile: %s (new, from the sample profile)\n", profilePath.c_str());
+        break;
+    case ProfileFileRead::Outcome::Damaged:
+        // The damaged file is the user's: leave it for them to mend or delete.
+        keepProfile = false;
+        Tell("The profile " + profilePath + " cannot be read: " + read.problem +
+                 ".\n\nThe sandbox starts with the sample profile instead. The damaged file is "
+                 "left as it is, and nothing of this session is saved to it; mend or delete it "
+                 "to keep your changes again.",
+             !closeWhenStarted);
+        break;
+    }
+
+    SandboxHost host;
+    if (!host.LoadPlugin("Quillmere.dll")) {
+        Tell("Quillmere.dll could not be loaded from the program's folder.", !closeWhenStarted);
+        return 1;
+    }
+    host.SetLogging(false);  // a session may run for hours; nobody reads the log here
+    PutProfileIntoHost(profile, host);
+    if (!host.Start()) {
+        Tell("Quillmere.dll did not start in the sandbox host.", !closeWhenStarted);
+        return 1;
+    }
+
+    bool saveFailed = false;
+    auto save = [&] {
+        if (!keepProfile) return;
+        if (WriteProfileFile(profilePath, TakeProfileFromHost(host))) return;
+        if (!saveFailed) Tell("The profile could not be saved to " + profilePath + ".", false);
+        saveFailed = true;
+    };
+    // A fresh start writes the sample out at once, so the file is there to look at.
+    if (read.outcome == ProfileFileRead::Outcome::Missing) save();
+
+    HostWindow window(host);
+    window.SetSettingsChangedListener(save);
+    if (!window.Open(40, 40, true)) {
+        Tell("The sandbox window could not be opened.", false);
+        return 1;
+    }
+    if (closeWhenStarted) PostMessageA(window.Window(), WM_CLOSE, 0, 0);
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    host.CallUnload();
+    save();
+    return 0;
+}

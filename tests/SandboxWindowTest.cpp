@@ -1,0 +1,238 @@
+// The interactive sandbox host, used as a person uses it: right-click a
+// contact, pick the plug-in's entry, choose a level in the editor with the
+// keyboard, press OK, and read the contact's row.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "sandbox/HostWindow.h"
+#include "sandbox/Profile.h"
+#include "sandbox/UserScript.h"
+#include "tests/EditorSupport.h"
+
+namespace {
+
+constexpr DWORD kScriptTimeoutMs = 8000;
+
+class SandboxWindowTest : public EditorTest {
+protected:
+    void SetUp() override {
+        EditorTest::SetUp();
+        contacts = PutProfileIntoHost(SampleProfile(), host);
+        StartPlugin();
+        ASSERT_TRUE(window.Open(30, 30, false));
+    }
+    void TearDown() override {
+        if (window.Window()) DestroyWindow(window.Window());
+        EditorTest::TearDown();
+    }
+
+    ContactHandle ContactNamed(const std::string& name) const {
+        for (ContactHandle contact : contacts)
+            if (*host.DisplayNameOf(contact) == name) return contact;
+        return 0;
+    }
+
+    std::vector<std::string> Row(ContactHandle contact) const {
+        const int row = window.RowOf(contact);
+        std::vector<std::string> cells;
+        for (int column = HostWindow::kNameColumn; column <= HostWindow::kSeesYouColumn; ++column)
+            cells.push_back(window.CellText(row, static_cast<HostWindow::Column>(column)));
+        return cells;
+    }
+
+    void RightClickRow(ContactHandle contact) {
+        RECT rect = {LVIR_LABEL, 0, 0, 0};
+        SendMessageA(window.ContactList(), LVM_GETITEMRECT, window.RowOf(contact),
+                     reinterpret_cast<LPARAM>(&rect));
+        RightClick(window.ContactList(), {rect.left + 10, (rect.top + rect.bottom) / 2});
+    }
+
+    // Picks a status from the selector with the arrow keys, one step a key.
+    void ChooseStatus(uint32_t status) {
+        const HWND box = window.StatusSelector();
+        SetFocus(box);
+        const int current = static_cast<int>(SendMessageA(box, CB_GETCURSEL, 0, 0));
+        int wanted = 0;
+        while (kStatusModes[wanted].id != status) ++wanted;
+        for (int index = current; index < wanted; ++index) PressKey(box, VK_DOWN);
+        for (int index = current; index > wanted; --index) PressKey(box, VK_UP);
+    }
+
+    // Closes a menu or an editor a failed step left open.
+    static void CloseEverything() {
+        EndMenu();
+        for (HWND editor : PluginTopLevelWindows()) DestroyWindow(editor);
+    }
+
+    std::vector<ContactHandle> contacts;
+    HostWindow window{host};
+    UserScript script;
+};
+
+// Waits for the shortcut menu, notes its entries and picks `entry` with the
+// arrow keys and Enter; an entry it lacks is left with Esc.
+UserScript::Step PickFromMenu(HWND owner, const std::string& entry,
+                              std::vector<std::string>* seen) {
+    return [=] {
+        const HWND menuWindow = OpenPopupMenu();
+        if (!menuWindow) return false;
+        *seen = MenuTexts(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)));
+        const auto found = std::find(seen->begin(), seen->end(), entry);
+        if (found == seen->end()) {
+            PressKey(owner, VK_ESCAPE);
+            return true;
+        }
+        for (auto it = seen->begin(); it <= found; ++it) PressKey(owner, VK_DOWN);
+        PressKey(owner, VK_RETURN);
+        return true;
+    };
+}
+
+TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
+    const ContactHandle carol = ContactNamed("Carol");  // level 2; the global level is 3
+    std::vector<std::string> before;
+    std::vector<std::string> menu;
+    std::string editorTitle;
+    std::string selectedInEditor;
+
+    script.Add("choose Invisible", [&] {
+        ChooseStatus(kStatusInvisible);
+        return true;
+    });
+    script.Add("see the status applied", [&] {
+        if (window.Status() != kStatusInvisible) return false;
+        before = Row(carol);
+        RightClickRow(carol);
+        return true;
+    });
+    script.Add("pick the entry", PickFromMenu(window.Window(), "&Visibility Level", &menu));
+    script.Add("choose Always visible, Tab to OK", [&] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        const EditorChildren editor = FindEditorChildren(editors.front());
+        editorTitle = TextOf(editors.front());
+        selectedInEditor = ListItemText(
+            editor.levelList, static_cast<int>(SendMessageA(editor.levelList, CB_GETCURSEL, 0, 0)));
+        PressKey(GetFocus(), VK_HOME);
+        PressKey(GetFocus(), VK_TAB);
+        return true;
+    });
+    script.Add("press OK with the space bar", [&] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        const HWND okButton = FindEditorChildren(editors.front()).okButton;
+        if (GetFocus() != okButton) return false;
+        PressKey(okButton, VK_SPACE);
+        return true;
+    });
+    script.Add("the editor closes", [&] { return PluginTopLevelWindows().empty(); });
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "2 Visibility 2", "offline (invisible list)",
+                                        "no (you are invisible)"}),
+              before);
+    EXPECT_EQ(std::vector<std::string>{"&Visibility Level"}, menu);
+    EXPECT_EQ("Carol: Visibility Level", editorTitle);
+    EXPECT_EQ("Visibility 2", selectedInEditor);
+    EXPECT_EQ(0, StoredLevel(carol));
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "0 Always visible", "online (visible list)",
+                                        "yes (visible list)"}),
+              Row(carol));
+}
+
+TEST_F(SandboxWindowTest, TheContactMenuCarriesTheEntryOnlyForLoadedIcqContacts) {
+    struct Case {
+        const char* contact;
+        std::vector<std::string> menu;
+    };
+    const std::vector<std::string> withEntry = {"&Visibility Level"};
+    const std::vector<std::string> empty = {"(no entries for this contact)"};
+    const Case cases[] = {{"Alice", withEntry}, {"Heidi", withEntry}, {"Judy", empty},
+                          {"Mallory", empty}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.contact);
+        std::vector<std::string> menu;
+        UserScript oneMenu;
+        oneMenu.Add("right-click", [&] {
+            RightClickRow(ContactNamed(c.contact));
+            return true;
+        });
+        // A name no menu has: look, then leave with Esc.
+        oneMenu.Add("look and leave", PickFromMenu(window.Window(), "(none)", &menu));
+        oneMenu.Add("the menu closes", [] { return OpenPopupMenu() == nullptr; });
+        ASSERT_TRUE(oneMenu.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << oneMenu.Stuck();
+        EXPECT_EQ(c.menu, menu);
+    }
+    EXPECT_TRUE(PluginTopLevelWindows().empty());
+}
+
+TEST_F(SandboxWindowTest, AStatusChangeRunsThePassAndEveryRowCatchesUp) {
+    // After the start-up pass every ICQ contact sees the user offline.
+    const ContactHandle dave = ContactNamed("Dave");  // level 3, global 3: sees the user
+    const ContactHandle bob = ContactNamed("Bob");    // level 1: does not
+    EXPECT_EQ("offline (invisible list)", window.CellText(window.RowOf(dave), HostWindow::kApparentColumn));
+    host.ClearLog();
+    script.Add("choose Online", [&] {
+        ChooseStatus(40072);
+        return true;
+    });
+    script.Add("see it applied", [&] { return window.Status() == 40072; });
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+
+    EXPECT_EQ(1u, host.CountCalls(std::string(kSvcGetContactCount)));
+    EXPECT_EQ((std::vector<std::string>{"Dave", "ICQ", "3 Visibility 3", "online (visible list)", "yes"}),
+              Row(dave));
+    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "1 Visibility 1", "offline (invisible list)",
+                                        "no (invisible list)"}),
+              Row(bob));
+    EXPECT_EQ("-", window.CellText(window.RowOf(ContactNamed("Judy")), HostWindow::kApparentColumn));
+    EXPECT_EQ("You are Online. Global visibility level: 3 Visibility 3.", window.GlobalLevelText());
+}
+
+TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
+    std::vector<std::string> menu;
+    std::string editorTitle;
+    int settingsChanges = 0;
+    window.SetSettingsChangedListener([&] { ++settingsChanges; });
+    script.Add("open the Main menu", [&] {
+        PostMessageA(window.Window(), WM_SYSCOMMAND, SC_KEYMENU, 'm');
+        return true;
+    });
+    script.Add("pick the entry", [&] {
+        const HWND menuWindow = OpenPopupMenu();
+        if (!menuWindow) return false;
+        menu = MenuTexts(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)));
+        PressKey(window.Window(), 'V');
+        return true;
+    });
+    script.Add("choose Never visible, OK", [&] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        editorTitle = TextOf(editors.front());
+        PressKey(GetFocus(), VK_END);
+        PressKey(GetFocus(), VK_TAB);
+        return true;
+    });
+    script.Add("press OK", [&] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        const HWND okButton = FindEditorChildren(editors.front()).okButton;
+        if (GetFocus() != okButton) return false;
+        PressKey(okButton, VK_SPACE);
+        return true;
+    });
+    script.Add("the editor closes", [&] { return PluginTopLevelWindows().empty(); });
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+
+    EXPECT_EQ((std::vector<std::string>{"&Visibility Level", "", "E&xit"}), menu);
+    EXPECT_EQ("Visibility Level", editorTitle);
+    EXPECT_EQ(6, StoredLevel(0));
+    EXPECT_EQ("You are Offline. Global visibility level: 6 Never visible.", window.GlobalLevelText());
+    // The level and the editor's position were written: the listener heard of it.
+    EXPECT_GE(settingsChanges, 1);
+}
+
+}  // namespace
