@@ -2,9 +2,10 @@
 #   make demo   the plug-in's main job in the sandbox host, on a sample profile
 #   make test   builds the DLL and the tests and runs every test
 #   make bench  measures the plug-in's speed and size (not part of make test)
+#   make dist   the release zip: the DLL, a translation template and an install note
 BUILD := build
 
-.PHONY: all deps configure build test demo bench clean
+.PHONY: all deps configure build test demo bench dist clean
 
 all: build
 
@@ -27,6 +28,13 @@ demo: build
 bench: build
 	cmake --build $(BUILD) -j 2 --target QuillmereBench
 	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-bench.sh $(BUILD)'
+
+# The build makes the zip; this names it and shows what it holds.
+dist: build
+	@zip="$(BUILD)/Quillmere-$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD)/CMakeCache.txt).zip"; \
+	test -f "$$zip" || { echo "$$zip was not made" >&2; exit 1; }; \
+	echo "$$zip ($$(wc -c <"$$zip") bytes):"; \
+	cmake -E tar tvf "$$zip"
 
 clean:
 	rm -rf $(BUILD)

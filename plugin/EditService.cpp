@@ -2,6 +2,7 @@
 
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
+#include "plugin/InterfaceTexts.h"
 #include "plugin/LevelEditor.h"
 
 bool EditorBusy = false;
@@ -19,9 +20,9 @@ int __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
     CurrentContact = contact;
     if (contact != 0) {
         const std::string name = CopyHostText(CallHostService(kSvcGetContactDisplayName, contact, 0));
-        EditorTitle = name + ": " + RemoveFirstAmpersand(Translate("&Visibility Level"));
+        EditorTitle = name + ": " + RemoveFirstAmpersand(Translate(kMenuEntryText));
     } else {
-        EditorTitle = RemoveFirstAmpersand(Translate("&Visibility Level"));
+        EditorTitle = RemoveFirstAmpersand(Translate(kMenuEntryText));
     }
     EditorBusy = true;
     RunEditor();

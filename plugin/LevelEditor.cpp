@@ -2,6 +2,7 @@
 
 #include "host/HostHelpers.h"
 #include "plugin/EditService.h"
+#include "plugin/InterfaceTexts.h"
 #include "plugin/SettingNames.h"
 #include "plugin/VisibilityPass.h"
 #include "toolkit/ModuleInstance.h"
@@ -19,10 +20,6 @@ static bool EditorClosing = false;
 // Set when the editor posts its own quit message; any other quit that ends
 // the loop belongs to the host.
 static bool EditorQuitPosted = false;
-
-static const char* const kLevelNames[] = {
-    "Always visible", "Visibility 1", "Visibility 2", "Visibility 3",
-    "Visibility 4",   "Visibility 5", "Never visible"};
 
 // A window class name has at most 255 characters and cannot be empty. The
 // editor's classes differ only in their names, so a long title shares the
@@ -48,7 +45,7 @@ static void BuildEditorControls(HWND window) {
     EditorControlSet& c = EditorControls;
     c.Label.reset(new TsVCLLabel(window));
     Place(*c.Label, 8, 8, 278, 13);
-    c.Label->SetText(Translate("&Visibility Level"));
+    c.Label->SetText(Translate(kMenuEntryText));
     c.Label->Show();
 
     c.LevelList.reset(new TsVCLComboBox(window));
@@ -68,12 +65,12 @@ static void BuildEditorControls(HWND window) {
 
     c.OkButton.reset(new TsVCLButton(window));
     Place(*c.OkButton, 130, 65, 75, 25);
-    c.OkButton->SetText(Translate("&OK"));
+    c.OkButton->SetText(Translate(kOkCaption));
     c.OkButton->Show();
 
     c.CloseButton.reset(new TsVCLButton(window));
     Place(*c.CloseButton, 211, 65, 75, 25);
-    c.CloseButton->SetText(Translate("Close"));
+    c.CloseButton->SetText(Translate(kCloseCaption));
     c.CloseButton->Show();
 
     for (const char* levelName : kLevelNames) c.LevelList->AddItem(Translate(levelName));

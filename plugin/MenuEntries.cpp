@@ -4,15 +4,14 @@
 
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
+#include "plugin/InterfaceTexts.h"
 
 CLISTMENUITEM ContactMenuItem;
 uintptr_t ContactMenuHandle;
 
-static const char kEntryText[] = "&Visibility Level";
-
 void AddMenuItems() {
     // The translated name lives until the host's call returns; the host copies it.
-    const std::string name = Translate(kEntryText);
+    const std::string name = Translate(kMenuEntryText);
 
     CLISTMENUITEM mainItem = {};
     mainItem.cbSize = sizeof(CLISTMENUITEM);
@@ -43,7 +42,7 @@ uint32_t MenuFlagsFor(ContactHandle contact) {
 }
 
 int __cdecl OnPreBuildContactMenu(HostWParam contact, HostLParam) {
-    const std::string name = Translate(kEntryText);
+    const std::string name = Translate(kMenuEntryText);
     ContactMenuItem = CLISTMENUITEM{};
     ContactMenuItem.cbSize = sizeof(CLISTMENUITEM);
     ContactMenuItem.pszName = name.c_str();

@@ -15,8 +15,7 @@ namespace {
 const char kWindowClass[] = "QuillmereSandboxHost";
 const char kWindowTitle[] = "Quillmere sandbox - a stand-in for Miranda IM";
 const char kHint[] =
-    "Right-click a contact for its menu. The Main menu holds the entries for your own record. "
-    "Change your status below.";
+    "Right-click a contact for its menu; the Main menu holds the entries for your own record.";
 
 constexpr UINT kRefreshMessage = WM_APP + 1;
 constexpr UINT kExitCommand = 100;
@@ -203,11 +202,11 @@ void HostWindow::BuildChildren() {
         const char* title;
         int width;
     };
-    const ColumnSpec columns[] = {{"Contact", 80},
-                                  {"Protocol", 110},
-                                  {"Visibility level", 140},
-                                  {"Apparent mode (ICQ)", 130},
-                                  {"Sees you now?", 130}};
+    const ColumnSpec columns[] = {{"Contact", 70},
+                                  {"Protocol", 95},
+                                  {"Visibility level", 120},
+                                  {"Apparent mode (ICQ)", 150},
+                                  {"Sees you now?", 150}};
     for (int index = 0; index < static_cast<int>(std::size(columns)); ++index) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;

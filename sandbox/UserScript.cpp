@@ -38,14 +38,15 @@ bool UserScript::Run(DWORD timeoutMs, const std::function<void()>& onTimeout) {
 void CALLBACK UserScript::Tick(HWND, UINT, UINT_PTR, DWORD) {
     UserScript* script = g_running;
     if (!script || script->over_) return;
+    // One step a tick: the input a step posts is handled before the next
+    // tick, as timer messages come only when no other message is waiting.
     // A step may open a loop of its own (a menu, a window), in which the
     // next ticks arrive: take the step off the list before running it.
-    while (script->next_ < script->steps_.size()) {
+    if (script->next_ < script->steps_.size()) {
         const size_t index = script->next_;
         script->next_ = index + 1;
-        if (script->steps_[index].second()) continue;
-        if (script->next_ == index + 1) script->next_ = index;  // not done: again next tick
-        break;
+        // Not done: again at the next tick.
+        if (!script->steps_[index].second() && script->next_ == index + 1) script->next_ = index;
     }
     if (script->next_ == script->steps_.size()) {
         script->over_ = true;

@@ -13,7 +13,8 @@
 class UserScript {
 public:
     // True when the step is done; false to try it again at the next tick
-    // (waiting for a window to appear, say).
+    // (waiting for a window to appear, say). The next step runs at the next
+    // tick, once the input this one posted has been handled.
     using Step = std::function<bool()>;
 
     void Add(std::string what, Step step);

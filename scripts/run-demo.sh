@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs the demo in the sandbox host, then turns its screenshot into a PNG.
+# Runs the demo in the sandbox host, then turns its picture of the sandbox
+# window into a PNG.
 set -e
 build="${1:-build}"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
@@ -7,8 +8,8 @@ wineserver -p
 "$build/wine-run" wineboot </dev/null >/dev/null 2>&1 || true
 cd "$build/bin"
 ./../wine-run QuillmereDemo.exe "$@"
-if [ -f editor.bmp ]; then
-    convert editor.bmp editor.png && rm -f editor.bmp
-    echo "Screenshot of the open editor: $(pwd)/editor.png"
+if [ -f sandbox.bmp ]; then
+    convert sandbox.bmp sandbox.png && rm -f sandbox.bmp
+    echo "Picture of the sandbox window with the editor open: $(pwd)/sandbox.png"
 fi
 wineserver -k || true

@@ -1,0 +1,67 @@
+# Fails unless the release zip holds exactly Plugins/Quillmere.dll and the two
+# texts under Docs/, and, unpacked, gives back the built DLL and the staged
+# texts byte for byte, the texts with Windows line ends.
+set(expected Docs/Quillmere-install.txt Docs/Quillmere-translation.txt Plugins/Quillmere.dll)
+
+if(NOT EXISTS ${ZIP})
+    message(FATAL_ERROR "${ZIP} was not made")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar tf ${ZIP}
+                OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${ZIP} cannot be listed")
+endif()
+string(REPLACE "\n" ";" entries "${listing}")
+set(files "")
+foreach(entry IN LISTS entries)
+    # Folder entries are allowed, and so is a leading ./
+    if(entry STREQUAL "" OR entry MATCHES "/$")
+        continue()
+    endif()
+    string(REGEX REPLACE "^\\./" "" entry "${entry}")
+    list(APPEND files "${entry}")
+endforeach()
+list(SORT files)
+message(STATUS "Zip holds: ${files}")
+if(NOT files STREQUAL expected)
+    message(FATAL_ERROR "${ZIP} must hold exactly ${expected}; it holds: ${files}")
+endif()
+
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+execute_process(COMMAND ${CMAKE_COMMAND} -E tar xf ${ZIP} WORKING_DIRECTORY ${WORK} RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${ZIP} cannot be unpacked")
+endif()
+
+function(require_same unpacked original)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${unpacked} ${original}
+                    RESULT_VARIABLE differ)
+    if(NOT differ EQUAL 0)
+        message(FATAL_ERROR "${unpacked} in the zip differs from ${original}")
+    endif()
+endfunction()
+require_same(Plugins/Quillmere.dll ${DLL})
+require_same(Docs/Quillmere-translation.txt ${STAGE}/Docs/Quillmere-translation.txt)
+require_same(Docs/Quillmere-install.txt ${STAGE}/Docs/Quillmere-install.txt)
+
+# Read as bytes: file(READ) as text drops the CRs.
+foreach(text Docs/Quillmere-translation.txt Docs/Quillmere-install.txt)
+    file(READ ${WORK}/${text} hex HEX)
+    string(REGEX MATCHALL ".." bytes "${hex}")
+    set(previous "")
+    foreach(byte IN LISTS bytes)
+        if((byte STREQUAL "0a" AND NOT previous STREQUAL "0d") OR
+           (previous STREQUAL "0d" AND NOT byte STREQUAL "0a"))
+            message(FATAL_ERROR "${text} has a line end other than CR LF")
+        endif()
+        set(previous ${byte})
+    endforeach()
+    if(NOT previous STREQUAL "0a")
+        message(FATAL_ERROR "${text} does not end with CR LF")
+    endif()
+endforeach()
+file(READ ${WORK}/Docs/Quillmere-install.txt note)
+if(note MATCHES "@[A-Za-z_]+@" OR NOT note MATCHES "miranda32\\.exe")
+    message(FATAL_ERROR "Docs/Quillmere-install.txt is not filled in or does not say where the files go")
+endif()
