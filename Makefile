@@ -2,10 +2,11 @@
 #   make demo   the plug-in's main job in the sandbox host, on a sample profile
 #   make test   builds the DLL and the tests and runs every test
 #   make bench  measures the plug-in's speed and size (not part of make test)
+#   make run    opens the sandbox host's window on your display, for you to use
 #   make dist   the release zip: the DLL, a translation template and an install note
 BUILD := build
 
-.PHONY: all deps configure build test demo bench dist clean
+.PHONY: all deps configure build test demo run bench dist clean
 
 all: build
 
@@ -23,6 +24,11 @@ test: build
 
 demo: build
 	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-demo.sh $(BUILD)'
+
+# The sandbox host's window on the current display; the profile it keeps
+# survives restarts.
+run: build
+	sh scripts/run-sandbox.sh $(BUILD)
 
 # Speed and size of the plug-in next to their floors; not part of `make test`.
 bench: build

@@ -28,7 +28,7 @@ const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility
                                    "Never visible"};
 
 std::string LevelText(const std::optional<StoredSetting>& stored) {
-    if (!stored) return "not set (counts as 0)";
+    if (!stored) return "not set (0)";
     const int32_t level = static_cast<int32_t>(stored->number);
     if (level >= 0 && level <= 6) return std::to_string(level) + " " + kLevelNames[level];
     return std::to_string(level) + " (outside 0 to 6)";

@@ -28,7 +28,7 @@ struct Contact {
 
 std::string LevelText(const SandboxHost& host, ContactHandle contact) {
     const auto stored = host.Dword(contact, "Quillmere", "VisibilityLevel");
-    if (!stored) return "not set (counts as 0)";
+    if (!stored) return "not set (0)";
     const int32_t level = static_cast<int32_t>(*stored);
     if (level >= 0 && level <= 6) return std::to_string(level) + " " + kLevelNames[level];
     return std::to_string(level) + " (out of range)";
@@ -93,6 +93,10 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
         std::printf("  the sandbox window could not be opened.\n");
         return;
     }
+    // As if the user had last left the editor over the list's empty part, so
+    // that the picture shows every row.
+    host.SetDword(0, "Quillmere", "UserAdd/Left", 330);
+    host.SetDword(0, "Quillmere", "UserAdd/Top", 285);
     window.ChangeStatus(kStatusInvisible);
     std::printf("  You are invisible. Carol's row: %s\n", RowText(window, carol).c_str());
 
