@@ -91,12 +91,40 @@ UserScript::Step PickFromMenu(HWND owner, const std::string& entry,
     };
 }
 
+// In the editor, once it is open: note its title and selection, move the
+// selection with `key`, Tab to OK, press it with the space bar, and wait
+// for the editor to close.
+struct EditorSeen {
+    std::string title;
+    std::string selected;
+};
+void AddChooseLevelAndOk(UserScript& script, UINT key, EditorSeen* seen) {
+    script.Add("choose a level, Tab to OK", [=] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        const HWND list = FindEditorChildren(editors.front()).levelList;
+        seen->title = TextOf(editors.front());
+        seen->selected = ListItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+        PressKey(GetFocus(), key);
+        PressKey(GetFocus(), VK_TAB);
+        return true;
+    });
+    script.Add("press OK with the space bar", [] {
+        const std::vector<HWND> editors = PluginTopLevelWindows();
+        if (editors.empty()) return false;
+        const HWND okButton = FindEditorChildren(editors.front()).okButton;
+        if (GetFocus() != okButton) return false;
+        PressKey(okButton, VK_SPACE);
+        return true;
+    });
+    script.Add("the editor closes", [] { return PluginTopLevelWindows().empty(); });
+}
+
 TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
     const ContactHandle carol = ContactNamed("Carol");  // level 2; the global level is 3
     std::vector<std::string> before;
     std::vector<std::string> menu;
-    std::string editorTitle;
-    std::string selectedInEditor;
+    EditorSeen editor;
 
     script.Add("choose Invisible", [&] {
         ChooseStatus(kStatusInvisible);
@@ -109,34 +137,15 @@ TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
         return true;
     });
     script.Add("pick the entry", PickFromMenu(window.Window(), "&Visibility Level", &menu));
-    script.Add("choose Always visible, Tab to OK", [&] {
-        const std::vector<HWND> editors = PluginTopLevelWindows();
-        if (editors.empty()) return false;
-        const EditorChildren editor = FindEditorChildren(editors.front());
-        editorTitle = TextOf(editors.front());
-        selectedInEditor = ListItemText(
-            editor.levelList, static_cast<int>(SendMessageA(editor.levelList, CB_GETCURSEL, 0, 0)));
-        PressKey(GetFocus(), VK_HOME);
-        PressKey(GetFocus(), VK_TAB);
-        return true;
-    });
-    script.Add("press OK with the space bar", [&] {
-        const std::vector<HWND> editors = PluginTopLevelWindows();
-        if (editors.empty()) return false;
-        const HWND okButton = FindEditorChildren(editors.front()).okButton;
-        if (GetFocus() != okButton) return false;
-        PressKey(okButton, VK_SPACE);
-        return true;
-    });
-    script.Add("the editor closes", [&] { return PluginTopLevelWindows().empty(); });
+    AddChooseLevelAndOk(script, VK_HOME, &editor);
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
     EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "2 Visibility 2", "offline (invisible list)",
                                         "no (you are invisible)"}),
               before);
     EXPECT_EQ(std::vector<std::string>{"&Visibility Level"}, menu);
-    EXPECT_EQ("Carol: Visibility Level", editorTitle);
-    EXPECT_EQ("Visibility 2", selectedInEditor);
+    EXPECT_EQ("Carol: Visibility Level", editor.title);
+    EXPECT_EQ("Visibility 2", editor.selected);
     EXPECT_EQ(0, StoredLevel(carol));
     EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "0 Always visible", "online (visible list)",
                                         "yes (visible list)"}),
@@ -194,7 +203,7 @@ TEST_F(SandboxWindowTest, AStatusChangeRunsThePassAndEveryRowCatchesUp) {
 
 TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
     std::vector<std::string> menu;
-    std::string editorTitle;
+    EditorSeen editor;
     int settingsChanges = 0;
     window.SetSettingsChangedListener([&] { ++settingsChanges; });
     script.Add("open the Main menu", [&] {
@@ -208,31 +217,55 @@ TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
         PressKey(window.Window(), 'V');
         return true;
     });
-    script.Add("choose Never visible, OK", [&] {
-        const std::vector<HWND> editors = PluginTopLevelWindows();
-        if (editors.empty()) return false;
-        editorTitle = TextOf(editors.front());
-        PressKey(GetFocus(), VK_END);
-        PressKey(GetFocus(), VK_TAB);
-        return true;
-    });
-    script.Add("press OK", [&] {
-        const std::vector<HWND> editors = PluginTopLevelWindows();
-        if (editors.empty()) return false;
-        const HWND okButton = FindEditorChildren(editors.front()).okButton;
-        if (GetFocus() != okButton) return false;
-        PressKey(okButton, VK_SPACE);
-        return true;
-    });
-    script.Add("the editor closes", [&] { return PluginTopLevelWindows().empty(); });
+    AddChooseLevelAndOk(script, VK_END, &editor);
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
     EXPECT_EQ((std::vector<std::string>{"&Visibility Level", "", "E&xit"}), menu);
-    EXPECT_EQ("Visibility Level", editorTitle);
+    EXPECT_EQ("Visibility Level", editor.title);
+    EXPECT_EQ("Visibility 3", editor.selected);
     EXPECT_EQ(6, StoredLevel(0));
     EXPECT_EQ("You are Offline. Global visibility level: 6 Never visible.", window.GlobalLevelText());
     // The level and the editor's position were written: the listener heard of it.
     EXPECT_GE(settingsChanges, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Closing the host's window while the editor is open ends the program's
+// loop: the editor goes without saving anything, and the quit message
+// reaches the program's own loop.
+TEST_F(SandboxWindowTest, ClosingTheHostWindowDuringEditingEndsEverythingCleanly) {
+    DestroyWindow(window.Window());
+    HostWindow quitting(host);
+    ASSERT_TRUE(quitting.Open(30, 30, true));
+    host.ClearLog();
+    script.Add("open the Main menu", [&] {
+        PostMessageA(quitting.Window(), WM_SYSCOMMAND, SC_KEYMENU, 'm');
+        return true;
+    });
+    script.Add("pick the entry", [&] {
+        if (!OpenPopupMenu()) return false;
+        PressKey(quitting.Window(), 'V');
+        return true;
+    });
+    script.Add("close the host window", [&] {
+        if (PluginTopLevelWindows().empty()) return false;
+        PostMessageA(quitting.Window(), WM_CLOSE, 0, 0);
+        return true;
+    });
+    script.Add("wait for the end", [] { return false; });
+
+    // The quit message ends the script's loop before its last step.
+    EXPECT_FALSE(script.Run(kScriptTimeoutMs, CloseEverything));
+    EXPECT_NE("wait for the end", script.Stuck()) << "the quit message never came";
+    WPARAM exitCode = 99;
+    EXPECT_TRUE(TakeQuitMessage(&exitCode));
+    EXPECT_EQ(0u, exitCode);
+    EXPECT_EQ(nullptr, quitting.Window());
+    EXPECT_TRUE(PluginTopLevelWindows().empty());
+    EXPECT_EQ(0u, host.CountCalls(kSvcWriteSetting));
 }
 
 }  // namespace
