@@ -114,6 +114,7 @@ bool HostWindow::Open(int left, int top, bool quitWhenClosed) {
     host_.SetChangeListener([this] { RequestRefresh(); });
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
+    SetFocus(list_);
     return true;
 }
 

@@ -103,6 +103,14 @@ int main(int argc, char** argv) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Tab and Shift+Tab move between the contact list and the status
+        // selector, as in a dialog; the window's other keys stay its own.
+        if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && window.Window() &&
+            IsChild(window.Window(), message.hwnd)) {
+            const bool back = GetKeyState(VK_SHIFT) < 0;
+            SetFocus(GetNextDlgTabItem(window.Window(), GetFocus(), back));
+            continue;
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
