@@ -27,13 +27,6 @@ const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility
                                    "Visibility 3",   "Visibility 4", "Visibility 5",
                                    "Never visible"};
 
-std::string LevelText(const std::optional<StoredSetting>& stored) {
-    if (!stored) return "not set (0)";
-    const int32_t level = static_cast<int32_t>(stored->number);
-    if (level >= 0 && level <= 6) return std::to_string(level) + " " + kLevelNames[level];
-    return std::to_string(level) + " (outside 0 to 6)";
-}
-
 const char* StatusName(uint32_t status) {
     for (const StatusMode& mode : kStatusModes)
         if (mode.id == status) return mode.name;
@@ -44,7 +37,7 @@ const char* StatusName(uint32_t status) {
 // contact on the visible list sees an invisible user, one on the invisible
 // list sees the user offline whatever the status.
 std::string SeesYou(uint32_t status, bool isIcq, std::optional<uint32_t> apparent) {
-    if (status == kStatusOffline) return "no (you are offline)";
+    if (status == ID_STATUS_OFFLINE) return "no (you are offline)";
     if (status == kStatusInvisible) {
         if (isIcq && apparent == ID_STATUS_ONLINE) return "yes (visible list)";
         return "no (you are invisible)";
@@ -75,6 +68,14 @@ HWND MakeChild(HWND parent, const char* className, const char* text, DWORD style
 }
 
 }  // namespace
+
+std::string LevelText(const SandboxHost& host, ContactHandle contact) {
+    const auto stored = host.Setting(contact, "Quillmere", "VisibilityLevel");
+    if (!stored) return "not set (0)";
+    const int32_t level = static_cast<int32_t>(stored->number);
+    if (level >= 0 && level <= 6) return std::to_string(level) + " " + kLevelNames[level];
+    return std::to_string(level) + " (outside 0 to 6)";
+}
 
 HostWindow::HostWindow(SandboxHost& host) : host_(host) {}
 
@@ -256,12 +257,6 @@ void HostWindow::FillMainMenu() {
 }
 
 void HostWindow::OnRightClick(int row, POINT screenPoint) {
-    if (row < 0) {
-        LVHITTESTINFO hit = {};
-        hit.pt = screenPoint;
-        ScreenToClient(list_, &hit.pt);
-        row = static_cast<int>(SendMessageA(list_, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-    }
     LVITEMA item = {};
     item.mask = LVIF_PARAM;
     item.iItem = row;
@@ -364,7 +359,7 @@ void HostWindow::Refresh() {
         const std::string cells[] = {
             name ? *name : "(no name)",
             !proto ? "(none)" : loaded ? *proto : *proto + " (not loaded)",
-            LevelText(host_.Setting(contact, "Quillmere", "VisibilityLevel")),
+            LevelText(host_, contact),
             apparentText,
             loaded ? SeesYou(status_, isIcq, apparent) : "-",
         };
@@ -386,7 +381,7 @@ void HostWindow::Refresh() {
 
 std::string HostWindow::GlobalLevelText() const {
     return std::string("You are ") + StatusName(status_) + ". Global visibility level: " +
-           LevelText(host_.Setting(0, "Quillmere", "VisibilityLevel")) + ".";
+           LevelText(host_, 0) + ".";
 }
 
 int HostWindow::RowOf(ContactHandle contact) const {
@@ -395,6 +390,12 @@ int HostWindow::RowOf(ContactHandle contact) const {
     find.flags = LVFI_PARAM;
     find.lParam = static_cast<LPARAM>(contact);
     return static_cast<int>(SendMessageA(list_, LVM_FINDITEMA, -1, reinterpret_cast<LPARAM>(&find)));
+}
+
+POINT HostWindow::RowPoint(ContactHandle contact) const {
+    RECT rect = {LVIR_LABEL, 0, 0, 0};
+    SendMessageA(list_, LVM_GETITEMRECT, RowOf(contact), reinterpret_cast<LPARAM>(&rect));
+    return {rect.left + 10, (rect.top + rect.bottom) / 2};
 }
 
 std::string HostWindow::CellText(int row, Column column) const {

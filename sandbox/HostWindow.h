@@ -18,8 +18,11 @@ struct StatusMode {
     const char* name;
 };
 extern const StatusMode kStatusModes[8];
-constexpr uint32_t kStatusOffline = 40071;
 constexpr uint32_t kStatusInvisible = 40078;
+
+// A stored visibility level as the window shows it: "3 Visibility 3",
+// "not set (0)", "9 (outside 0 to 6)".
+std::string LevelText(const SandboxHost& host, ContactHandle contact);
 
 class HostWindow {
 public:
@@ -39,6 +42,8 @@ public:
 
     // Row of a contact in the list, -1 when it has none.
     int RowOf(ContactHandle contact) const;
+    // A point on the contact's name, in the list's client coordinates.
+    POINT RowPoint(ContactHandle contact) const;
     std::string CellText(int row, Column column) const;
     std::string GlobalLevelText() const;
     uint32_t Status() const { return status_; }
@@ -79,7 +84,7 @@ private:
     HMENU mainPopup_ = nullptr;  // owned by the window's menu bar
     bool quitWhenClosed_ = false;
     bool refreshPosted_ = false;
-    uint32_t status_ = kStatusOffline;
+    uint32_t status_ = ID_STATUS_OFFLINE;
     uint64_t settingsSeen_ = 0;
     ContactHandle menuContact_ = 0;  // whose contact menu is open
     std::function<void()> settingsChanged_;

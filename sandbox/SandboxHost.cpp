@@ -248,7 +248,7 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
     }
     if (service == kSvcGetContactBaseProto) {
         Record(service + " " + w);
-        const std::string* proto = ProtoOf(wParam);
+        const std::string* proto = ProtocolOf(wParam);
         return proto ? reinterpret_cast<intptr_t>(proto->c_str()) : 0;
     }
     if (service == kSvcIsProtocolLoaded) {
@@ -348,7 +348,7 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
                std::to_string(call->lParam),
            call, sizeof *call);
     // The host prefixes the contact's protocol to the relative service name.
-    const std::string* proto = ProtoOf(call->hContact);
+    const std::string* proto = ProtocolOf(call->hContact);
     if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kServiceNotFound;
     if (*proto + call->szProtoService != "ICQ/SetApparentMode") return kServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
@@ -428,7 +428,7 @@ void SandboxHost::SetProtocolLoaded(const std::string& proto, bool loaded) {
         loadedProtocols_.erase(proto);
 }
 
-const std::string* SandboxHost::ProtoOf(ContactHandle contact) const {
+const std::string* SandboxHost::ProtocolOf(ContactHandle contact) const {
     auto found = protos_.find(contact);
     return found == protos_.end() ? nullptr : found->second.get();
 }

@@ -87,7 +87,7 @@ public:
     void OverrideContactCount(std::optional<intptr_t> count) { countOverride_ = count; }
     const std::vector<ContactHandle>& Contacts() const { return contacts_; }
     // The contact's protocol as the host stores it; null for none.
-    const std::string* ProtocolOf(ContactHandle contact) const { return ProtoOf(contact); }
+    const std::string* ProtocolOf(ContactHandle contact) const;
     // The display name, or null when the host answers with a null pointer.
     const std::string* DisplayNameOf(ContactHandle contact) const;
     bool ProtocolLoaded(const std::string& proto) const { return loadedProtocols_.count(proto) != 0; }
@@ -167,7 +167,6 @@ private:
     intptr_t ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
                               const CLISTMENUITEM* item);
     intptr_t ServeModifyMenuItem(uintptr_t handle, const CLISTMENUITEM* item);
-    const std::string* ProtoOf(ContactHandle contact) const;
 
     HMODULE module_ = nullptr;
     MirandaPluginInfoProc pluginInfo_ = nullptr;

@@ -1,5 +1,7 @@
 #include "sandbox/UserScript.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr UINT kTickMs = 15;
@@ -88,4 +90,20 @@ std::vector<std::string> MenuTexts(HMENU menu) {
         texts.push_back(text);
     }
     return texts;
+}
+
+UserScript::Step PickFromMenu(HWND owner, const std::string& entry, std::vector<std::string>* seen) {
+    return [=] {
+        const HWND menuWindow = OpenPopupMenu();
+        if (!menuWindow) return false;
+        *seen = MenuTexts(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)));
+        const auto found = std::find(seen->begin(), seen->end(), entry);
+        if (found == seen->end()) {
+            PressKey(owner, VK_ESCAPE);
+            return true;
+        }
+        for (auto it = seen->begin(); it <= found; ++it) PressKey(owner, VK_DOWN);
+        PressKey(owner, VK_RETURN);
+        return true;
+    };
 }

@@ -46,3 +46,7 @@ void RightClick(HWND window, POINT clientPoint);
 HWND OpenPopupMenu();
 // The texts of a menu's items; separators are empty.
 std::vector<std::string> MenuTexts(HMENU menu);
+// A step that waits for the shortcut menu, notes its entries in `seen` and
+// picks `entry` with the arrow keys and Enter; a menu without that entry is
+// left with Esc.
+UserScript::Step PickFromMenu(HWND owner, const std::string& entry, std::vector<std::string>* seen);

@@ -1,7 +1,5 @@
 #include "tests/EditorSupport.h"
 
-#include <algorithm>
-
 namespace {
 
 constexpr UINT kStepsDelayMs = 10;
@@ -36,15 +34,6 @@ void CALLBACK SafetyTimer(HWND, UINT, UINT_PTR timer, DWORD) {
     g_run->safetyFired = true;
     for (HWND window : PluginTopLevelWindows()) DestroyWindow(window);
     PostQuitMessage(0);
-}
-
-BOOL CALLBACK CollectPluginWindow(HWND window, LPARAM windows) {
-    // Wine makes a drop-down list's list a child of the desktop window, which
-    // the enumeration counts among the thread's top-level windows.
-    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) == PluginModule() &&
-        !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && !GetWindow(window, GW_OWNER))
-        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
-    return TRUE;
 }
 
 }  // namespace
@@ -107,35 +96,10 @@ std::vector<HWND> EditorWindowTree(HWND editor) {
     return windows;
 }
 
-HMODULE PluginModule() { return GetModuleHandleA("Quillmere.dll"); }
-
-std::vector<HWND> PluginTopLevelWindows() {
-    std::vector<HWND> windows;
-    EnumThreadWindows(GetCurrentThreadId(), CollectPluginWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::string TextOf(HWND window) {
-    const int length = GetWindowTextLengthA(window);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const int copied = GetWindowTextA(window, &text[0], length + 1);
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
-}
-
 std::string ClassNameOf(HWND window) {
     char name[512] = {};
     GetClassNameA(window, name, sizeof name);
     return name;
-}
-
-std::string ListItemText(HWND list, int index) {
-    const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, index, 0);
-    if (length == CB_ERR) return "(no item)";
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-    text.resize(static_cast<size_t>(length));
-    return text;
 }
 
 void ClickButton(HWND button) { SendMessageA(button, BM_CLICK, 0, 0); }

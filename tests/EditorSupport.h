@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "sandbox/PluginWindows.h"
 #include "tests/PluginSupport.h"
 #include "tests/WindowSupport.h"
 
@@ -51,14 +52,7 @@ EditorChildren FindEditorChildren(HWND editor);
 // children, and the list's own drop-down window.
 std::vector<HWND> EditorWindowTree(HWND editor);
 
-HMODULE PluginModule();
-// Top-level windows of this thread made with the plug-in's instance handle,
-// neither owned nor children (a drop-down list's list is not counted).
-std::vector<HWND> PluginTopLevelWindows();
-
-std::string TextOf(HWND window);
 std::string ClassNameOf(HWND window);
-std::string ListItemText(HWND list, int index);
 
 // BM_CLICK: the button presses and releases itself and tells its parent, as a
 // mouse click does.

@@ -1,11 +1,6 @@
 // The interactive sandbox host, used as a person uses it: right-click a
 // contact, pick the plug-in's entry, choose a level in the editor with the
 // keyboard, press OK, and read the contact's row.
-#include <windows.h>
-#include <commctrl.h>
-
-#include <algorithm>
-#include <iterator>
 
 #include "sandbox/HostWindow.h"
 #include "sandbox/Profile.h"
@@ -43,12 +38,7 @@ protected:
         return cells;
     }
 
-    void RightClickRow(ContactHandle contact) {
-        RECT rect = {LVIR_LABEL, 0, 0, 0};
-        SendMessageA(window.ContactList(), LVM_GETITEMRECT, window.RowOf(contact),
-                     reinterpret_cast<LPARAM>(&rect));
-        RightClick(window.ContactList(), {rect.left + 10, (rect.top + rect.bottom) / 2});
-    }
+    void RightClickRow(ContactHandle contact) { RightClick(window.ContactList(), window.RowPoint(contact)); }
 
     // Picks a status from the selector with the arrow keys, one step a key.
     void ChooseStatus(uint32_t status) {
@@ -71,25 +61,6 @@ protected:
     HostWindow window{host};
     UserScript script;
 };
-
-// Waits for the shortcut menu, notes its entries and picks `entry` with the
-// arrow keys and Enter; an entry it lacks is left with Esc.
-UserScript::Step PickFromMenu(HWND owner, const std::string& entry,
-                              std::vector<std::string>* seen) {
-    return [=] {
-        const HWND menuWindow = OpenPopupMenu();
-        if (!menuWindow) return false;
-        *seen = MenuTexts(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0)));
-        const auto found = std::find(seen->begin(), seen->end(), entry);
-        if (found == seen->end()) {
-            PressKey(owner, VK_ESCAPE);
-            return true;
-        }
-        for (auto it = seen->begin(); it <= found; ++it) PressKey(owner, VK_DOWN);
-        PressKey(owner, VK_RETURN);
-        return true;
-    };
-}
 
 // In the editor, once it is open: note its title and selection, move the
 // selection with `key`, Tab to OK, press it with the space bar, and wait

@@ -2,37 +2,24 @@
 // what the plug-in does with it, in words a new user can follow; then uses
 // the sandbox window as a person would, and saves a picture of it with the
 // plug-in's editor open.
-#include <windows.h>
-#include <commctrl.h>
-
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "sandbox/HostWindow.h"
+#include "sandbox/PluginWindows.h"
 #include "sandbox/Profile.h"
 #include "sandbox/UserScript.h"
 #include "sandbox/demo/Screenshot.h"
 
 namespace {
 
-const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility 2",
-                                   "Visibility 3",   "Visibility 4", "Visibility 5",
-                                   "Never visible"};
 const char kPictureFile[] = "sandbox.bmp";
 
 struct Contact {
     std::string name;
     ContactHandle handle;
 };
-
-std::string LevelText(const SandboxHost& host, ContactHandle contact) {
-    const auto stored = host.Dword(contact, "Quillmere", "VisibilityLevel");
-    if (!stored) return "not set (0)";
-    const int32_t level = static_cast<int32_t>(*stored);
-    if (level >= 0 && level <= 6) return std::to_string(level) + " " + kLevelNames[level];
-    return std::to_string(level) + " (out of range)";
-}
 
 // What the ICQ protocol was told about a contact in the last pass.
 const char* Seen(const SandboxHost& host, ContactHandle contact) {
@@ -47,34 +34,14 @@ void PrintHeader(const std::vector<Contact>& contacts) {
     std::printf("\n");
 }
 
-BOOL CALLBACK FindEditorWindow(HWND window, LPARAM found) {
-    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) !=
-            GetModuleHandleA("Quillmere.dll") ||
-        (GetWindowLongA(window, GWL_STYLE) & WS_CHILD) || !IsWindowVisible(window))
-        return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
+// The plug-in's editor, when it is open.
 HWND FindEditor() {
-    HWND editor = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindEditorWindow, reinterpret_cast<LPARAM>(&editor));
-    return editor;
-}
-
-std::string TextOf(HWND window) {
-    char text[256] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    const std::vector<HWND> windows = PluginTopLevelWindows();
+    return windows.empty() ? nullptr : windows.front();
 }
 
 std::string SelectedItem(HWND list) {
-    const LRESULT index = SendMessageA(list, CB_GETCURSEL, 0, 0);
-    char text[256] = {};
-    if (index < 0 || SendMessageA(list, CB_GETLBTEXTLEN, index, 0) >= static_cast<LRESULT>(sizeof text))
-        return "(nothing)";
-    SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-    return text;
+    return ListItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
 }
 
 std::string RowText(const HostWindow& window, ContactHandle contact) {
@@ -100,29 +67,17 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
     window.ChangeStatus(kStatusInvisible);
     std::printf("  You are invisible. Carol's row: %s\n", RowText(window, carol).c_str());
 
-    std::string menu;
+    std::vector<std::string> menu;
     std::string title;
     std::string selectedBefore;
     std::string picked;
     bool pictureSaved = false;
     UserScript script;
     script.Add("right-click Carol", [&] {
-        RECT rect = {LVIR_LABEL, 0, 0, 0};
-        SendMessageA(window.ContactList(), LVM_GETITEMRECT, window.RowOf(carol),
-                     reinterpret_cast<LPARAM>(&rect));
-        RightClick(window.ContactList(), {rect.left + 10, (rect.top + rect.bottom) / 2});
+        RightClick(window.ContactList(), window.RowPoint(carol));
         return true;
     });
-    script.Add("pick the entry", [&] {
-        const HWND menuWindow = OpenPopupMenu();
-        if (!menuWindow) return false;
-        for (const std::string& text :
-             MenuTexts(reinterpret_cast<HMENU>(SendMessageA(menuWindow, MN_GETHMENU, 0, 0))))
-            menu += (menu.empty() ? "\"" : ", \"") + text + "\"";
-        PressKey(window.Window(), VK_DOWN);
-        PressKey(window.Window(), VK_RETURN);
-        return true;
-    });
+    script.Add("pick the entry", PickFromMenu(window.Window(), "&Visibility Level", &menu));
     script.Add("choose Always visible", [&] {
         const HWND editor = FindEditor();
         if (!editor) return false;
@@ -155,7 +110,9 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
         if (HWND editor = FindEditor()) DestroyWindow(editor);
     });
 
-    std::printf("  Right-clicked Carol: her menu shows %s.\n", menu.empty() ? "nothing" : menu.c_str());
+    std::string entries;
+    for (const std::string& text : menu) entries += (entries.empty() ? "\"" : ", \"") + text + "\"";
+    std::printf("  Right-clicked Carol: her menu shows %s.\n", entries.empty() ? "nothing" : entries.c_str());
     if (!title.empty())
         std::printf("  The editor opened as \"%s\" with \"%s\" selected; picked \"%s\", pressed OK.\n",
                     title.c_str(), selectedBefore.c_str(), picked.c_str());
@@ -214,7 +171,7 @@ int main() {
         host.SetDword(0, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(global));
         host.ClearApparentModes();
         host.FireStatusModeChange();
-        std::printf("  %d %-18s", global, kLevelNames[global]);
+        std::printf("  %-20s", LevelText(host, 0).c_str());
         for (const auto& contact : contacts) std::printf(" %-8s", Seen(host, contact.handle));
         std::printf("\n");
     }

@@ -1,0 +1,37 @@
+#include "sandbox/PluginWindows.h"
+
+#include <algorithm>
+
+HMODULE PluginModule() { return GetModuleHandleA("Quillmere.dll"); }
+
+static BOOL CALLBACK CollectPluginWindow(HWND window, LPARAM windows) {
+    // Wine makes a drop-down list's list a child of the desktop window, which
+    // the enumeration counts among the thread's top-level windows.
+    if (reinterpret_cast<HMODULE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)) == PluginModule() &&
+        !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD) && !GetWindow(window, GW_OWNER))
+        reinterpret_cast<std::vector<HWND>*>(windows)->push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> PluginTopLevelWindows() {
+    std::vector<HWND> windows;
+    EnumThreadWindows(GetCurrentThreadId(), CollectPluginWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::string TextOf(HWND window) {
+    const int length = GetWindowTextLengthA(window);
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    const int copied = GetWindowTextA(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+std::string ListItemText(HWND list, int index) {
+    const LRESULT length = SendMessageA(list, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return "(no item)";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendMessageA(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}

@@ -1,0 +1,17 @@
+// The plug-in's windows as a person sees them: which are open, and what
+// they say. For the programs and tests that use the plug-in from outside.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+HMODULE PluginModule();
+// Top-level windows of this thread made with the plug-in's instance handle,
+// neither owned nor children (a drop-down list's list is not counted).
+std::vector<HWND> PluginTopLevelWindows();
+
+std::string TextOf(HWND window);
+// The text of a combo box's item; "(no item)" for an index it lacks.
+std::string ListItemText(HWND list, int index);
