@@ -1,12 +1,17 @@
 # Two commands do everything on a fresh Debian 12 machine:
 #   make demo   the plug-in's main job in the sandbox host, on a sample profile
-#   make test   builds the DLL and the tests and runs every test
+#   make test   builds both DLLs (32-bit and 64-bit) and their tests, and runs
+#               every test against each
 #   make bench  measures the plug-in's speed and size (not part of make test)
 #   make run    opens the sandbox host's window on your display, for you to use
-#   make dist   the release zip: the DLL, a translation template and an install note
+#   make dist   the release zips: the DLL, a translation template and an install note
+#
+# Machines that cannot run 32-bit x86 code run the 32-bit programs through
+# qemu, set up by the same commands; QUILLMERE_EMULATE_I386=1 forces that path.
 BUILD := build
+BUILD64 := $(BUILD)/x64
 
-.PHONY: all deps configure build test demo run bench dist clean
+.PHONY: all deps configure build build32 build64 test demo run bench dist clean
 
 all: build
 
@@ -15,32 +20,43 @@ deps:
 
 configure: deps
 	cmake --preset mingw-i686 -B $(BUILD) >/dev/null
+	cmake --preset mingw-x86_64 -B $(BUILD64) >/dev/null
 
-build: configure
+build32: configure
 	cmake --build $(BUILD) -j 2
 
-test: build
-	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-tests.sh $(BUILD)'
+build64: configure
+	cmake --build $(BUILD64) -j 2
 
-demo: build
-	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-demo.sh $(BUILD)'
+build: build32 build64
+
+test: build
+	sh scripts/wine-session.sh sh -c 'status=0; \
+	    sh scripts/run-tests.sh $(BUILD) || status=1; \
+	    sh scripts/run-tests.sh $(BUILD64) || status=1; exit $$status'
+
+demo: build32
+	sh scripts/wine-session.sh sh scripts/run-demo.sh $(BUILD)
 
 # The sandbox host's window on the current display; the profile it keeps
 # survives restarts.
-run: build
+run: build32
 	sh scripts/run-sandbox.sh $(BUILD)
 
-# Speed and size of the plug-in next to their floors; not part of `make test`.
+# Speed and size of both builds next to their floors; not part of `make test`.
 bench: build
 	cmake --build $(BUILD) -j 2 --target QuillmereBench
-	xvfb-run -a sh -c 'sh scripts/wine-prefix.sh $(BUILD) && sh scripts/run-bench.sh $(BUILD)'
+	cmake --build $(BUILD64) -j 2 --target QuillmereBench
+	sh scripts/wine-session.sh sh -c 'sh scripts/run-bench.sh $(BUILD) && sh scripts/run-bench.sh $(BUILD64)'
 
-# The build makes the zip; this names it and shows what it holds.
+# The builds make the zips; this names them and shows what they hold.
 dist: build
-	@zip="$(BUILD)/Quillmere-$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(BUILD)/CMakeCache.txt).zip"; \
-	test -f "$$zip" || { echo "$$zip was not made" >&2; exit 1; }; \
-	echo "$$zip ($$(wc -c <"$$zip") bytes):"; \
-	cmake -E tar tvf "$$zip"
+	@for build in $(BUILD) $(BUILD64); do \
+	    zip=$$(ls "$$build"/Quillmere-*.zip 2>/dev/null | head -n 1); \
+	    test -n "$$zip" || { echo "$$build made no zip" >&2; exit 1; }; \
+	    echo "$$zip ($$(wc -c <"$$zip") bytes):"; \
+	    cmake -E tar tvf "$$zip"; \
+	done
 
 clean:
 	rm -rf $(BUILD)

@@ -1,25 +1,40 @@
 // The host's binary interface as this plug-in uses it: the records the host
 // passes or receives, the entry points of its table, the service and event
 // names, and the three exports. Every record is laid out byte for byte as the
-// host expects it on 32-bit Windows; the static_asserts pin each size and each
-// offset the plug-in reads or writes. Behaviour lives elsewhere.
+// host expects it, on 32-bit Windows and on 64-bit Windows (natural
+// alignment); the static_asserts pin each size and each offset the plug-in
+// reads or writes, for both. Behaviour lives elsewhere.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#if !defined(_WIN32) || defined(_WIN64)
-#error "The host is a 32-bit Windows program; build this for i686 Windows."
+#if !defined(_WIN32)
+#error "The host is a Windows program; build this for i686 or x86-64 Windows."
 #endif
 
-// Pointer-sized host integers (WPARAM and LPARAM on 32-bit Windows).
+#ifdef _WIN64
+constexpr bool kHostIs64Bit = true;
+#else
+constexpr bool kHostIs64Bit = false;
+#endif
+
+// The figure a layout has on the target being built: 32-bit or 64-bit host.
+constexpr size_t ByTarget(size_t on32Bit, size_t on64Bit) {
+    return kHostIs64Bit ? on64Bit : on32Bit;
+}
+
+// Pointer-sized host integers (WPARAM and LPARAM).
 using HostWParam = uintptr_t;
 using HostLParam = intptr_t;
 using ContactHandle = uintptr_t;  // opaque; 0 names the user's own record
 using HookHandle = uintptr_t;
 
-// Handlers of events and services: (wParam, lParam) -> int, C calling convention.
-typedef int(__cdecl* HostHandler)(HostWParam, HostLParam);
+// Handlers, C calling convention, taking (wParam, lParam). An event hook's
+// result is a 32-bit int; a service's is pointer-sized, and a 64-bit host
+// reads the whole of it.
+typedef int(__cdecl* HostHook)(HostWParam, HostLParam);
+typedef intptr_t(__cdecl* HostService)(HostWParam, HostLParam);
 
 // The host's table of eleven entry points, handed to Load. Only four are used;
 // the others are kept as opaque slots so that the table is copied whole.
@@ -27,20 +42,21 @@ struct PLUGINLINK {
     void* unusedSlot0;
     void* unusedSlot4;
     void* unusedSlot8;
-    HookHandle(__cdecl* HookEvent)(const char* eventName, HostHandler hook);
+    HookHandle(__cdecl* HookEvent)(const char* eventName, HostHook hook);
     void* unusedSlot16;
     int(__cdecl* UnhookEvent)(HookHandle hook);
-    uintptr_t(__cdecl* CreateServiceFunction)(const char* serviceName, HostHandler service);
+    uintptr_t(__cdecl* CreateServiceFunction)(const char* serviceName, HostService service);
     void* unusedSlot28;
     void* unusedSlot32;
     intptr_t(__cdecl* CallService)(const char* serviceName, HostWParam wParam, HostLParam lParam);
     void* unusedSlot40;
 };
-static_assert(sizeof(PLUGINLINK) == 44, "PLUGINLINK is 44 bytes");
-static_assert(offsetof(PLUGINLINK, HookEvent) == 12, "HookEvent at 12");
-static_assert(offsetof(PLUGINLINK, UnhookEvent) == 20, "UnhookEvent at 20");
-static_assert(offsetof(PLUGINLINK, CreateServiceFunction) == 24, "CreateServiceFunction at 24");
-static_assert(offsetof(PLUGINLINK, CallService) == 36, "CallService at 36");
+static_assert(sizeof(PLUGINLINK) == ByTarget(44, 88), "PLUGINLINK is eleven pointer-sized slots");
+static_assert(offsetof(PLUGINLINK, HookEvent) == ByTarget(12, 24), "HookEvent at 12 or 24");
+static_assert(offsetof(PLUGINLINK, UnhookEvent) == ByTarget(20, 40), "UnhookEvent at 20 or 40");
+static_assert(offsetof(PLUGINLINK, CreateServiceFunction) == ByTarget(24, 48),
+              "CreateServiceFunction at 24 or 48");
+static_assert(offsetof(PLUGINLINK, CallService) == ByTarget(36, 72), "CallService at 36 or 72");
 
 // The information record returned by MirandaPluginInfo.
 struct PLUGININFO {
@@ -55,20 +71,27 @@ struct PLUGININFO {
     uint8_t isTransient;
     int32_t replacesDefaultModule;
 };
-static_assert(sizeof(PLUGININFO) == 40, "PLUGININFO is 40 bytes");
-static_assert(offsetof(PLUGININFO, cbSize) == 0, "cbSize at 0");
-static_assert(offsetof(PLUGININFO, shortName) == 4, "shortName at 4");
-static_assert(offsetof(PLUGININFO, version) == 8, "version at 8");
-static_assert(offsetof(PLUGININFO, description) == 12, "description at 12");
-static_assert(offsetof(PLUGININFO, author) == 16, "author at 16");
-static_assert(offsetof(PLUGININFO, authorEmail) == 20, "authorEmail at 20");
-static_assert(offsetof(PLUGININFO, copyright) == 24, "copyright at 24");
-static_assert(offsetof(PLUGININFO, homepage) == 28, "homepage at 28");
-static_assert(offsetof(PLUGININFO, isTransient) == 32, "isTransient at 32");
-static_assert(offsetof(PLUGININFO, replacesDefaultModule) == 36, "replacesDefaultModule at 36");
+static_assert(sizeof(PLUGININFO) == ByTarget(40, 72), "PLUGININFO is 40 or 72 bytes");
+static_assert(offsetof(PLUGININFO, cbSize) == ByTarget(0, 0), "cbSize at 0");
+static_assert(offsetof(PLUGININFO, shortName) == ByTarget(4, 8), "shortName at 4 or 8");
+static_assert(offsetof(PLUGININFO, version) == ByTarget(8, 16), "version at 8 or 16");
+static_assert(offsetof(PLUGININFO, description) == ByTarget(12, 24), "description at 12 or 24");
+static_assert(offsetof(PLUGININFO, author) == ByTarget(16, 32), "author at 16 or 32");
+static_assert(offsetof(PLUGININFO, authorEmail) == ByTarget(20, 40), "authorEmail at 20 or 40");
+static_assert(offsetof(PLUGININFO, copyright) == ByTarget(24, 48), "copyright at 24 or 48");
+static_assert(offsetof(PLUGININFO, homepage) == ByTarget(28, 56), "homepage at 28 or 56");
+static_assert(offsetof(PLUGININFO, isTransient) == ByTarget(32, 64), "isTransient at 32 or 64");
+static_assert(offsetof(PLUGININFO, replacesDefaultModule) == ByTarget(36, 68), "replacesDefaultModule at 36 or 68");
 
-// A settings value. Only the 32-bit form is written by the plug-in; the byte
-// and word forms are declared because the host may report them on a read.
+// A binary settings value: its length and its bytes.
+struct DBBLOB {
+    uint16_t cpbVal;
+    uint8_t* pbVal;
+};
+
+// A settings value. Only the 32-bit form is written by the plug-in; the other
+// forms are declared because the host may report them on a read. The union is
+// as wide as its pointer-and-length pair: 8 bytes on 32-bit, 16 on 64-bit.
 struct DBVARIANT {
     uint8_t type;
     union {
@@ -76,12 +99,13 @@ struct DBVARIANT {
         uint16_t wVal;
         uint32_t dVal;
         char* pszVal;
+        DBBLOB blob;
     };
-    uint32_t unusedTail;
 };
-static_assert(sizeof(DBVARIANT) == 12, "DBVARIANT is 12 bytes");
+static_assert(sizeof(DBVARIANT) == ByTarget(12, 24), "DBVARIANT is 12 or 24 bytes");
 static_assert(offsetof(DBVARIANT, type) == 0, "type at 0");
-static_assert(offsetof(DBVARIANT, dVal) == 4, "dVal at 4");
+static_assert(offsetof(DBVARIANT, dVal) == ByTarget(4, 8), "the value at 4 or 8");
+static_assert(offsetof(DBVARIANT, blob) == ByTarget(4, 8), "the value at 4 or 8");
 
 constexpr uint8_t DBVT_BYTE = 1;
 constexpr uint8_t DBVT_WORD = 2;
@@ -93,20 +117,20 @@ struct DBCONTACTGETSETTING {
     const char* szSetting;
     DBVARIANT* pValue;
 };
-static_assert(sizeof(DBCONTACTGETSETTING) == 12, "DBCONTACTGETSETTING is 12 bytes");
-static_assert(offsetof(DBCONTACTGETSETTING, szModule) == 0, "szModule at 0");
-static_assert(offsetof(DBCONTACTGETSETTING, szSetting) == 4, "szSetting at 4");
-static_assert(offsetof(DBCONTACTGETSETTING, pValue) == 8, "pValue at 8");
+static_assert(sizeof(DBCONTACTGETSETTING) == ByTarget(12, 24), "DBCONTACTGETSETTING is 12 or 24 bytes");
+static_assert(offsetof(DBCONTACTGETSETTING, szModule) == ByTarget(0, 0), "szModule at 0");
+static_assert(offsetof(DBCONTACTGETSETTING, szSetting) == ByTarget(4, 8), "szSetting at 4 or 8");
+static_assert(offsetof(DBCONTACTGETSETTING, pValue) == ByTarget(8, 16), "pValue at 8 or 16");
 
 struct DBCONTACTWRITESETTING {
     const char* szModule;
     const char* szSetting;
     DBVARIANT value;
 };
-static_assert(sizeof(DBCONTACTWRITESETTING) == 20, "DBCONTACTWRITESETTING is 20 bytes");
-static_assert(offsetof(DBCONTACTWRITESETTING, szModule) == 0, "szModule at 0");
-static_assert(offsetof(DBCONTACTWRITESETTING, szSetting) == 4, "szSetting at 4");
-static_assert(offsetof(DBCONTACTWRITESETTING, value) == 8, "value at 8");
+static_assert(sizeof(DBCONTACTWRITESETTING) == ByTarget(20, 40), "DBCONTACTWRITESETTING is 20 or 40 bytes");
+static_assert(offsetof(DBCONTACTWRITESETTING, szModule) == ByTarget(0, 0), "szModule at 0");
+static_assert(offsetof(DBCONTACTWRITESETTING, szSetting) == ByTarget(4, 8), "szSetting at 4 or 8");
+static_assert(offsetof(DBCONTACTWRITESETTING, value) == ByTarget(8, 16), "value at 8 or 16");
 
 // A call routed to a contact's protocol by "Proto/CallContactService".
 struct CCSDATA {
@@ -115,11 +139,11 @@ struct CCSDATA {
     HostWParam wParam;
     HostLParam lParam;
 };
-static_assert(sizeof(CCSDATA) == 16, "CCSDATA is 16 bytes");
-static_assert(offsetof(CCSDATA, hContact) == 0, "hContact at 0");
-static_assert(offsetof(CCSDATA, szProtoService) == 4, "szProtoService at 4");
-static_assert(offsetof(CCSDATA, wParam) == 8, "wParam at 8");
-static_assert(offsetof(CCSDATA, lParam) == 12, "lParam at 12");
+static_assert(sizeof(CCSDATA) == ByTarget(16, 32), "CCSDATA is 16 or 32 bytes");
+static_assert(offsetof(CCSDATA, hContact) == ByTarget(0, 0), "hContact at 0");
+static_assert(offsetof(CCSDATA, szProtoService) == ByTarget(4, 8), "szProtoService at 4 or 8");
+static_assert(offsetof(CCSDATA, wParam) == ByTarget(8, 16), "wParam at 8 or 16");
+static_assert(offsetof(CCSDATA, lParam) == ByTarget(12, 24), "lParam at 12 or 24");
 
 // A main-menu or contact-menu entry, for adding and for modifying it.
 struct CLISTMENUITEM {
@@ -134,17 +158,17 @@ struct CLISTMENUITEM {
     uint32_t hotKey;
     const char* pszContactOwner;
 };
-static_assert(sizeof(CLISTMENUITEM) == 40, "CLISTMENUITEM is 40 bytes");
-static_assert(offsetof(CLISTMENUITEM, cbSize) == 0, "cbSize at 0");
-static_assert(offsetof(CLISTMENUITEM, pszName) == 4, "pszName at 4");
-static_assert(offsetof(CLISTMENUITEM, flags) == 8, "flags at 8");
-static_assert(offsetof(CLISTMENUITEM, position) == 12, "position at 12");
-static_assert(offsetof(CLISTMENUITEM, hIcon) == 16, "hIcon at 16");
-static_assert(offsetof(CLISTMENUITEM, pszService) == 20, "pszService at 20");
-static_assert(offsetof(CLISTMENUITEM, pszPopupName) == 24, "pszPopupName at 24");
-static_assert(offsetof(CLISTMENUITEM, popupPosition) == 28, "popupPosition at 28");
-static_assert(offsetof(CLISTMENUITEM, hotKey) == 32, "hotKey at 32");
-static_assert(offsetof(CLISTMENUITEM, pszContactOwner) == 36, "pszContactOwner at 36");
+static_assert(sizeof(CLISTMENUITEM) == ByTarget(40, 64), "CLISTMENUITEM is 40 or 64 bytes");
+static_assert(offsetof(CLISTMENUITEM, cbSize) == ByTarget(0, 0), "cbSize at 0");
+static_assert(offsetof(CLISTMENUITEM, pszName) == ByTarget(4, 8), "pszName at 4 or 8");
+static_assert(offsetof(CLISTMENUITEM, flags) == ByTarget(8, 16), "flags at 8 or 16");
+static_assert(offsetof(CLISTMENUITEM, position) == ByTarget(12, 20), "position at 12 or 20");
+static_assert(offsetof(CLISTMENUITEM, hIcon) == ByTarget(16, 24), "hIcon at 16 or 24");
+static_assert(offsetof(CLISTMENUITEM, pszService) == ByTarget(20, 32), "pszService at 20 or 32");
+static_assert(offsetof(CLISTMENUITEM, pszPopupName) == ByTarget(24, 40), "pszPopupName at 24 or 40");
+static_assert(offsetof(CLISTMENUITEM, popupPosition) == ByTarget(28, 48), "popupPosition at 28 or 48");
+static_assert(offsetof(CLISTMENUITEM, hotKey) == ByTarget(32, 52), "hotKey at 32 or 52");
+static_assert(offsetof(CLISTMENUITEM, pszContactOwner) == ByTarget(36, 56), "pszContactOwner at 36 or 56");
 
 constexpr uint32_t CMIF_HIDDEN = 0x00000004;
 constexpr uint32_t CMIM_FLAGS = 0x40000000;

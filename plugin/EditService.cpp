@@ -13,7 +13,7 @@ std::string RemoveFirstAmpersand(std::string text) {
     return text;
 }
 
-int __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
+intptr_t __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
     // EditorWindow also guards: Unload clears EditorBusy while an editor may
     // still be open, and a second editor would take over the first one's state.
     if (EditorBusy || EditorWindow) return 0;

@@ -9,7 +9,7 @@
 // True while an editor runs; keeps a second one from opening.
 extern bool EditorBusy;
 
-int __cdecl OnEditVisibility(HostWParam contact, HostLParam);
+intptr_t __cdecl OnEditVisibility(HostWParam contact, HostLParam);
 
 // Removes the first "&" only; later ones stay.
 std::string RemoveFirstAmpersand(std::string text);

@@ -11,13 +11,13 @@ SandboxHost* SandboxHost::Current() { return g_currentHost; }
 
 // --- The entry-point table ---------------------------------------------------------
 
-static HookHandle __cdecl HostHookEvent(const char* eventName, HostHandler hook) {
+static HookHandle __cdecl HostHookEvent(const char* eventName, HostHook hook) {
     return g_currentHost ? g_currentHost->OnHookEvent(eventName, hook) : 0;
 }
 static int __cdecl HostUnhookEvent(HookHandle hook) {
     return g_currentHost ? g_currentHost->OnUnhookEvent(hook) : 1;
 }
-static uintptr_t __cdecl HostCreateServiceFunction(const char* name, HostHandler service) {
+static uintptr_t __cdecl HostCreateServiceFunction(const char* name, HostService service) {
     return g_currentHost ? g_currentHost->OnCreateServiceFunction(name, service) : 0;
 }
 static intptr_t __cdecl HostCallService(const char* name, HostWParam wParam, HostLParam lParam) {
@@ -157,7 +157,7 @@ size_t SandboxHost::HookCount(const char* eventName) const {
     return found == hooks_.end() ? 0 : found->second.size();
 }
 
-HookHandle SandboxHost::OnHookEvent(const char* eventName, HostHandler hook) {
+HookHandle SandboxHost::OnHookEvent(const char* eventName, HostHook hook) {
     const HookHandle handle = nextHandle_++;
     Record("HookEvent " + Quote(eventName) + " -> " + std::to_string(handle));
     if (!eventName || !hook) return 0;
@@ -179,7 +179,7 @@ int SandboxHost::OnUnhookEvent(HookHandle handle) {
     return 1;
 }
 
-uintptr_t SandboxHost::OnCreateServiceFunction(const char* serviceName, HostHandler service) {
+uintptr_t SandboxHost::OnCreateServiceFunction(const char* serviceName, HostService service) {
     Record("CreateServiceFunction " + Quote(serviceName));
     if (!serviceName || !service || pluginServices_.count(serviceName)) return 0;
     pluginServices_[serviceName] = service;

@@ -145,9 +145,9 @@ public:
     int TrapCount() const { return trapCount_; }
 
     // Called by the table's entry points.
-    HookHandle OnHookEvent(const char* eventName, HostHandler hook);
+    HookHandle OnHookEvent(const char* eventName, HostHook hook);
     int OnUnhookEvent(HookHandle hook);
-    uintptr_t OnCreateServiceFunction(const char* serviceName, HostHandler service);
+    uintptr_t OnCreateServiceFunction(const char* serviceName, HostService service);
     intptr_t OnCallService(const char* serviceName, HostWParam wParam, HostLParam lParam);
     void OnTrap(int slotOffset);
 
@@ -156,7 +156,7 @@ public:
 private:
     struct Hook {
         HookHandle handle;
-        HostHandler function;
+        HostHook function;
     };
     void Record(std::string text, const void* record = nullptr, size_t size = 0);
     void NotifyChange();
@@ -175,7 +175,7 @@ private:
     PLUGINLINK link_ = {};
 
     std::map<std::string, std::vector<Hook>> hooks_;
-    std::map<std::string, HostHandler> pluginServices_;
+    std::map<std::string, HostService> pluginServices_;
     uintptr_t nextHandle_ = 1;
 
     std::vector<ContactHandle> contacts_;

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Runs the benchmark in the sandbox host, next to the DLLs it measures.
-# Called by `make bench` under xvfb-run; any further argument (the number of
+# Called by `make bench` inside scripts/wine-session.sh; any further argument (the number of
 # timed passes) goes to the benchmark.
 set -e
 build="${1:-build}"
 [ $# -gt 0 ] && shift
+sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
 wineserver -p
 "$build/wine-run" wineboot </dev/null >/dev/null 2>&1 || true

@@ -1,8 +1,9 @@
 #!/bin/sh
 # Runs the demo in the sandbox host, then turns its picture of the sandbox
-# window into a PNG.
+# window into a PNG. Called by `make demo` inside scripts/wine-session.sh.
 set -e
 build="${1:-build}"
+sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
 wineserver -p
 "$build/wine-run" wineboot </dev/null >/dev/null 2>&1 || true

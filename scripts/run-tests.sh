@@ -1,8 +1,10 @@
 #!/bin/sh
-# Runs the whole suite inside one X server, with one Wine server kept alive
-# for all the test programs. Called by `make test` under xvfb-run.
+# Runs one build's whole suite with one Wine server kept alive for all its
+# test programs. Called by `make test`, for each build, inside
+# scripts/wine-session.sh.
 set -e
-build="${1:-build}"
+build="$1"
+sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
 wineserver -p
 # Wine's own service processes start with the first program of a prefix and

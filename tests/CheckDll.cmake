@@ -43,6 +43,6 @@ endif()
 
 file(SIZE ${DLL} size)
 message(STATUS "Size: ${size} bytes")
-if(size GREATER 98304)
-    message(FATAL_ERROR "The DLL has grown to ${size} bytes, past 96 KB")
+if(size GREATER SIZE_LIMIT)
+    message(FATAL_ERROR "The DLL has grown to ${size} bytes, past ${SIZE_LIMIT}")
 endif()
