@@ -14,21 +14,11 @@
 #include "host/HostLink.h"
 #include "plugin/SettingNames.h"
 #include "sandbox/SandboxHost.h"
+#include "tests/RecordSupport.h"
 
 namespace {
 
 const uint32_t kTranslatingHost = 0x00010100;  // 0.1.1.0, the first with a language pack
-
-// Reads a 32-bit field of a record the host received.
-uint32_t FieldAt(const std::vector<uint8_t>& record, size_t offset) {
-    uint32_t value = 0;
-    if (offset + sizeof value <= record.size()) std::memcpy(&value, &record[offset], sizeof value);
-    return value;
-}
-
-const char* TextAt(const std::vector<uint8_t>& record, size_t offset) {
-    return reinterpret_cast<const char*>(static_cast<uintptr_t>(FieldAt(record, offset)));
-}
 
 // Gives the core the sandbox host's table, as Load would, and takes it back.
 class HelpersOnSandbox : public ::testing::Test {
@@ -70,8 +60,8 @@ intptr_t __cdecl ScriptedCallService(const char* service, HostWParam wParam, Hos
         if (g_writeVariant) {
             // Type, then only as many value bytes as the reported type has.
             request->pValue->type = g_variantToWrite.type;
-            std::memcpy(reinterpret_cast<uint8_t*>(request->pValue) + 4,
-                        reinterpret_cast<const uint8_t*>(&g_variantToWrite) + 4,
+            std::memcpy(reinterpret_cast<uint8_t*>(request->pValue) + offsetof(DBVARIANT, dVal),
+                        reinterpret_cast<const uint8_t*>(&g_variantToWrite) + offsetof(DBVARIANT, dVal),
                         g_variantBytesToWrite);
         }
     }
@@ -260,8 +250,8 @@ TEST_F(HelpersOnSandbox, GetSettingSendsTheContactAndARequestRecord) {
     EXPECT_EQ("DB/Contact/GetSetting 4112 Quillmere/VisibilityLevel", call.text);
     ASSERT_EQ(sizeof(DBCONTACTGETSETTING), call.record.size());
     EXPECT_STREQ("Quillmere", TextAt(call.record, 0));
-    EXPECT_STREQ("VisibilityLevel", TextAt(call.record, 4));
-    EXPECT_NE(0u, FieldAt(call.record, 8)) << "pValue";
+    EXPECT_STREQ("VisibilityLevel", TextAt(call.record, ByTarget(4, 8)));
+    EXPECT_NE(0u, PointerAt(call.record, ByTarget(8, 16))) << "pValue";
 }
 
 TEST_F(HelpersOnScriptedHost, GetSettingOffersADwordVariantHoldingTheDefault) {
@@ -273,7 +263,7 @@ TEST_F(HelpersOnScriptedHost, GetSettingOffersADwordVariantHoldingTheDefault) {
     EXPECT_EQ(0x1020u, call.wParam);
     ASSERT_EQ(sizeof(DBVARIANT), call.variant.size());
     EXPECT_EQ(DBVT_DWORD, call.variant[0]) << "type";
-    EXPECT_EQ(0x12345678u, FieldAt(call.variant, 4)) << "dVal";
+    EXPECT_EQ(0x12345678u, Int32At(call.variant, ByTarget(4, 8))) << "dVal";
 }
 
 TEST_F(HelpersOnScriptedHost, FailedReadYieldsTheDefaultEvenIfTheHostWroteAValue) {
@@ -352,13 +342,13 @@ TEST_F(HelpersOnSandbox, WriteSendsAThirtyTwoBitTypedValueUnderQuillmere) {
         EXPECT_EQ("DB/Contact/WriteSetting 4096 Quillmere/VisibilityLevel type=4 " +
                       std::to_string(static_cast<int32_t>(value)),
                   call.text);
-        ASSERT_EQ(20u, call.record.size());
-        EXPECT_NE(0u, FieldAt(call.record, 0)) << "szModule";
-        EXPECT_NE(0u, FieldAt(call.record, 4)) << "szSetting";
+        ASSERT_EQ(ByTarget(20, 40), call.record.size());
+        EXPECT_NE(0u, PointerAt(call.record, 0)) << "szModule";
+        EXPECT_NE(0u, PointerAt(call.record, ByTarget(4, 8))) << "szSetting";
         EXPECT_STREQ("Quillmere", TextAt(call.record, 0));
-        EXPECT_STREQ("VisibilityLevel", TextAt(call.record, 4));
-        EXPECT_EQ(4, call.record[8]) << "type";
-        EXPECT_EQ(value, FieldAt(call.record, 12)) << "dVal";
+        EXPECT_STREQ("VisibilityLevel", TextAt(call.record, ByTarget(4, 8)));
+        EXPECT_EQ(4, call.record[ByTarget(8, 16)]) << "type";
+        EXPECT_EQ(value, Int32At(call.record, ByTarget(12, 24))) << "dVal";
         auto stored = host.Setting(0x1000, "Quillmere", "VisibilityLevel");
         ASSERT_TRUE(stored.has_value());
         EXPECT_EQ(DBVT_DWORD, stored->type);
@@ -412,11 +402,11 @@ TEST_F(HelpersOnSandbox, ContactServiceRecordBytes) {
     ASSERT_EQ(1u, host.Log().size());
     const HostCall& call = host.Log()[0];
     EXPECT_EQ("Proto/CallContactService " + std::to_string(icq) + " /GetInfo 43981 -2", call.text);
-    ASSERT_EQ(16u, call.record.size());
-    EXPECT_EQ(icq, FieldAt(call.record, 0));
-    EXPECT_NE(0u, FieldAt(call.record, 4));
-    EXPECT_EQ(0xABCDu, FieldAt(call.record, 8));
-    EXPECT_EQ(0xFFFFFFFEu, FieldAt(call.record, 12));
+    ASSERT_EQ(ByTarget(16, 32), call.record.size());
+    EXPECT_EQ(icq, PointerAt(call.record, 0));
+    EXPECT_STREQ("/GetInfo", TextAt(call.record, ByTarget(4, 8)));
+    EXPECT_EQ(0xABCDu, PointerAt(call.record, ByTarget(8, 16)));
+    EXPECT_EQ(-2, static_cast<intptr_t>(PointerAt(call.record, ByTarget(12, 24))));
 }
 
 TEST_F(HelpersOnSandbox, ApparentModeCallsCarryTheStatusAsWParam) {
@@ -430,7 +420,7 @@ TEST_F(HelpersOnSandbox, ApparentModeCallsCarryTheStatusAsWParam) {
                                         "Proto/CallContactService " + c + " /SetApparentMode 40071 0"}),
               host.LogTexts());
     ASSERT_EQ(2u, host.Log().size());
-    EXPECT_STREQ("/SetApparentMode", TextAt(host.Log()[0].record, 4));
+    EXPECT_STREQ("/SetApparentMode", TextAt(host.Log()[0].record, ByTarget(4, 8)));
 }
 
 TEST_F(HelpersOnSandbox, ApparentModeOfAContactTheProtocolRefusesIsDropped) {

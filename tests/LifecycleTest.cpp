@@ -2,6 +2,7 @@
 
 #include "host/HostHelpers.h"
 #include "tests/PluginSupport.h"
+#include "tests/RecordSupport.h"
 
 using Lifecycle = PluginTest;
 
@@ -41,16 +42,6 @@ TEST_F(Lifecycle, ModulesLoadedCreatesServiceAddsMenusThenRunsStartupPass) {
 
 namespace {
 
-uint32_t FieldAt(const uint8_t* record, size_t offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, record + offset, sizeof value);
-    return value;
-}
-
-const char* TextAt(const uint8_t* record, size_t offset) {
-    return reinterpret_cast<const char*>(static_cast<uintptr_t>(FieldAt(record, offset)));
-}
-
 ::testing::AssertionResult NonEmptyText(const char* text) {
     if (!text) return ::testing::AssertionFailure() << "null";
     if (!*text) return ::testing::AssertionFailure() << "empty";
@@ -69,19 +60,19 @@ std::string HookHandleOf(const SandboxHost& host, const std::string& eventName) 
 TEST_F(Lifecycle, PluginInfoRecordBytes) {
     const PLUGININFO* info = host.CallPluginInfo();
     ASSERT_NE(nullptr, info);
-    uint8_t record[40];
-    std::memcpy(record, info, sizeof record);
-    EXPECT_EQ(40u, FieldAt(record, 0)) << "cbSize";
-    EXPECT_STREQ("Quillmere", TextAt(record, 4)) << "shortName";
-    EXPECT_EQ(0x00010100u, FieldAt(record, 8)) << "version 0.1.1.0";
+    const auto* bytes = reinterpret_cast<const uint8_t*>(info);
+    const std::vector<uint8_t> record(bytes, bytes + ByTarget(40, 72));
+    EXPECT_EQ(ByTarget(40, 72), Int32At(record, 0)) << "cbSize";
+    EXPECT_STREQ("Quillmere", TextAt(record, ByTarget(4, 8))) << "shortName";
+    EXPECT_EQ(0x00010100u, Int32At(record, ByTarget(8, 16))) << "version 0.1.1.0";
     EXPECT_STREQ("Allows you to define and apply visibility level for each user from contact list.",
-                 TextAt(record, 12));
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 16))) << "author";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 20))) << "authorEmail";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 24))) << "copyright";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 28))) << "homepage";
-    EXPECT_EQ(0, record[32]) << "isTransient";
-    EXPECT_EQ(0u, FieldAt(record, 36)) << "replacesDefaultModule";
+                 TextAt(record, ByTarget(12, 24)));
+    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(16, 32)))) << "author";
+    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(20, 40)))) << "authorEmail";
+    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(24, 48)))) << "copyright";
+    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(28, 56)))) << "homepage";
+    EXPECT_EQ(0, record[ByTarget(32, 64)]) << "isTransient";
+    EXPECT_EQ(0u, Int32At(record, ByTarget(36, 68))) << "replacesDefaultModule";
     EXPECT_TRUE(host.LogTexts().empty()) << "the query calls nothing on the host";
 }
 
@@ -96,7 +87,7 @@ TEST_F(Lifecycle, PluginInfoIsTheSameRecordRefilledOnEveryCall) {
     first->replacesDefaultModule = 1;
     PLUGININFO* second = host.CallPluginInfo(MakeVersion(0, 1, 0, 0));
     EXPECT_EQ(first, second);
-    EXPECT_EQ(40, second->cbSize);
+    EXPECT_EQ(ByTarget(40, 72), static_cast<size_t>(second->cbSize));
     EXPECT_STREQ("Quillmere", second->shortName);
     EXPECT_EQ(0x00010100u, second->version);
     EXPECT_EQ(0, second->isTransient);

@@ -9,6 +9,7 @@
 
 #include "host/HostHelpers.h"
 #include "tests/PluginSupport.h"
+#include "tests/RecordSupport.h"
 
 namespace {
 
@@ -33,30 +34,28 @@ std::string ModifyText(uintptr_t handle, const std::string& name, uint32_t flags
            " position=1000080001 service=(null)";
 }
 
-uint32_t FieldAt(const std::vector<uint8_t>& record, size_t offset) {
-    uint32_t value = 0;
-    std::memcpy(&value, &record[offset], sizeof value);
-    return value;
-}
-
 // Every field of a CLISTMENUITEM as the host received it. The name's text is
 // checked through the log (the plug-in's string is gone once the call
 // returns); the service name is a literal that stays.
 ::testing::AssertionResult MenuRecordIs(const HostCall& call, uint32_t flags, int32_t position,
                                         const char* service) {
-    if (call.record.size() != 40)
-        return ::testing::AssertionFailure() << call.text << ": record of " << call.record.size() << " bytes";
+    const std::vector<uint8_t>& record = call.record;
+    if (record.size() != ByTarget(40, 64))
+        return ::testing::AssertionFailure() << call.text << ": record of " << record.size() << " bytes";
     std::ostringstream wrong;
-    if (FieldAt(call.record, 0) != 40) wrong << " cbSize=" << FieldAt(call.record, 0);
-    if (FieldAt(call.record, 4) == 0) wrong << " pszName=0";
-    if (FieldAt(call.record, 8) != flags) wrong << " flags=" << Hex(FieldAt(call.record, 8));
-    if (static_cast<int32_t>(FieldAt(call.record, 12)) != position) wrong << " position=" << FieldAt(call.record, 12);
-    if (FieldAt(call.record, 16) != 0) wrong << " hIcon=" << FieldAt(call.record, 16);
-    const auto* serviceText = reinterpret_cast<const char*>(static_cast<uintptr_t>(FieldAt(call.record, 20)));
+    if (Int32At(record, 0) != ByTarget(40, 64)) wrong << " cbSize=" << Int32At(record, 0);
+    if (PointerAt(record, ByTarget(4, 8)) == 0) wrong << " pszName=0";
+    if (Int32At(record, ByTarget(8, 16)) != flags) wrong << " flags=" << Hex(Int32At(record, ByTarget(8, 16)));
+    const int32_t shownPosition = static_cast<int32_t>(Int32At(record, ByTarget(12, 20)));
+    if (shownPosition != position) wrong << " position=" << shownPosition;
+    if (PointerAt(record, ByTarget(16, 24)) != 0) wrong << " hIcon not 0";
+    const char* serviceText = TextAt(record, ByTarget(20, 32));
     if (!service && serviceText) wrong << " pszService not 0";
     if (service && (!serviceText || std::strcmp(service, serviceText) != 0)) wrong << " pszService wrong";
-    for (size_t offset : {24u, 28u, 32u, 36u})
-        if (FieldAt(call.record, offset) != 0) wrong << " field at " << offset << "=" << FieldAt(call.record, offset);
+    if (PointerAt(record, ByTarget(24, 40)) != 0) wrong << " pszPopupName not 0";
+    if (Int32At(record, ByTarget(28, 48)) != 0) wrong << " popupPosition not 0";
+    if (Int32At(record, ByTarget(32, 52)) != 0) wrong << " hotKey not 0";
+    if (PointerAt(record, ByTarget(36, 56)) != 0) wrong << " pszContactOwner not 0";
     if (!wrong.str().empty()) return ::testing::AssertionFailure() << call.text << ":" << wrong.str();
     return ::testing::AssertionSuccess();
 }

@@ -10,6 +10,7 @@
 #include "host/HostLink.h"
 #include "plugin/VisibilityPass.h"
 #include "tests/PluginSupport.h"
+#include "tests/RecordSupport.h"
 
 namespace {
 
@@ -303,13 +304,12 @@ TEST_F(VisibilityPass, RecordsOfTheApparentModeCall) {
     for (const HostCall& logged : host.Log())
         if (logged.text.rfind("Proto/CallContactService", 0) == 0) call = &logged;
     ASSERT_NE(nullptr, call);
-    ASSERT_EQ(16u, call->record.size());
-    uint32_t fields[4];
-    std::memcpy(fields, call->record.data(), sizeof fields);
-    EXPECT_EQ(icq, fields[0]) << "hContact";
-    EXPECT_NE(0u, fields[1]) << "szProtoService";
-    EXPECT_EQ(40072u, fields[2]) << "wParam";
-    EXPECT_EQ(0u, fields[3]) << "lParam";
+    const std::vector<uint8_t>& record = call->record;
+    ASSERT_EQ(ByTarget(16, 32), record.size());
+    EXPECT_EQ(icq, PointerAt(record, 0)) << "hContact";
+    EXPECT_STREQ("/SetApparentMode", TextAt(record, ByTarget(4, 8))) << "szProtoService";
+    EXPECT_EQ(40072u, PointerAt(record, ByTarget(8, 16))) << "wParam";
+    EXPECT_EQ(0u, PointerAt(record, ByTarget(12, 24))) << "lParam";
 }
 
 TEST_F(VisibilityPass, NoContactsMakesOnlyTheThreeFirstCalls) {
