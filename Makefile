@@ -31,9 +31,7 @@ build64: configure
 build: build32 build64
 
 test: build
-	sh scripts/wine-session.sh sh -c 'status=0; \
-	    sh scripts/run-tests.sh $(BUILD) || status=1; \
-	    sh scripts/run-tests.sh $(BUILD64) || status=1; exit $$status'
+	sh scripts/wine-session.sh sh scripts/run-suites.sh $(BUILD) $(BUILD64)
 
 demo: build32
 	sh scripts/wine-session.sh sh scripts/run-demo.sh $(BUILD)

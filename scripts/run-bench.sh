@@ -1,9 +1,13 @@
 #!/bin/sh
-# Runs the benchmark in the sandbox host, next to the DLLs it measures.
-# Called by `make bench` inside scripts/wine-session.sh; any further argument (the number of
-# timed passes) goes to the benchmark.
+# Runs the benchmark in the sandbox host, next to the DLLs it measures, in an
+# X server of its own. Called by `make bench` inside scripts/wine-session.sh,
+# once for each build; any further argument (the number of timed passes)
+# goes to the benchmark.
 set -e
 build="${1:-build}"
+if [ -z "$QM_IN_XVFB" ]; then
+    QM_IN_XVFB=1 exec xvfb-run -a sh "$0" "$@"
+fi
 [ $# -gt 0 ] && shift
 sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all

@@ -1,8 +1,12 @@
 #!/bin/sh
 # Runs the demo in the sandbox host, then turns its picture of the sandbox
-# window into a PNG. Called by `make demo` inside scripts/wine-session.sh.
+# window into a PNG. Runs in an X server of its own; called by `make demo`
+# inside scripts/wine-session.sh.
 set -e
 build="${1:-build}"
+if [ -z "$QM_IN_XVFB" ]; then
+    QM_IN_XVFB=1 exec xvfb-run -a sh "$0" "$@"
+fi
 sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
 wineserver -p

@@ -11,8 +11,19 @@ if [ -z "$DISPLAY" ]; then
     echo "Without one, 'make demo' shows the plug-in at work in the same sandbox." >&2
     exit 1
 fi
-export WINEPREFIX="${QUILLMERE_SANDBOX_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quillmere-sandbox/wineprefix}"
-export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
+# Where 32-bit code runs only through qemu, the sandbox gets a 64-bit (WoW64)
+# prefix of its own, as the tests do.
+arch=win32
+prefix=wineprefix
+if [ "$(sh scripts/i386-mode.sh)" = emulated ]; then
+    undo=$(mktemp)
+    sh scripts/i386-emulation.sh enable "$undo"
+    rm -f "$undo"
+    arch=win64
+    prefix=wineprefix-win64
+fi
+export WINEPREFIX="${QUILLMERE_SANDBOX_PREFIX:-${XDG_DATA_HOME:-$HOME/.local/share}/quillmere-sandbox/$prefix}"
+export WINEARCH=$arch WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 if [ ! -f "$WINEPREFIX/.quillmere-ready" ]; then
     echo "Preparing the sandbox's Wine prefix in $WINEPREFIX (once; this takes a little while)"
     mkdir -p "$(dirname "$WINEPREFIX")"

@@ -1,9 +1,14 @@
 #!/bin/sh
-# Runs one build's whole suite with one Wine server kept alive for all its
-# test programs. Called by `make test`, for each build, inside
-# scripts/wine-session.sh.
+# Runs one build's whole suite in an X server of its own (Xvfb, the first
+# free display from DISPLAY_NUMBER on), with one Wine server kept alive for
+# all its test programs. Called by scripts/run-suites.sh.
+#
+#   run-tests.sh BUILD [DISPLAY_NUMBER]
 set -e
 build="$1"
+if [ -z "$QM_IN_XVFB" ]; then
+    QM_IN_XVFB=1 exec xvfb-run -a -n "${2:-99}" sh "$0" "$@"
+fi
 sh scripts/wine-prefix.sh "$build"
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all
 wineserver -p

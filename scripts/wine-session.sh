@@ -1,10 +1,10 @@
 #!/bin/sh
-# Runs a command that starts the builds' Windows programs under Wine, inside
-# one X server (Xvfb). First makes sure that 32-bit programs can run here:
-# natively, or through qemu where the machine cannot run 32-bit x86 code or
-# QUILLMERE_EMULATE_I386=1 asks for that path. The command sees the answer in
-# QM_I386_MODE ("native" or "emulated"). A path that was only forced is taken
-# back afterwards, so the machine is left as it was.
+# Runs a command that starts the builds' Windows programs under Wine, after
+# making sure that 32-bit programs can run here: natively, or through qemu
+# where the machine cannot run 32-bit x86 code or QUILLMERE_EMULATE_I386=1
+# asks for that path. The command sees the answer in QM_I386_MODE ("native"
+# or "emulated"). A path that was only forced is taken back afterwards, so
+# the machine is left as it was.
 set -e
 cd "$(dirname "$0")/.."
 mode=$(sh scripts/i386-mode.sh)
@@ -22,4 +22,6 @@ if [ "$mode" = emulated ]; then
     fi
 fi
 export QM_I386_MODE="$mode"
-xvfb-run -a "$@"
+status=0
+"$@" || status=$?
+exit $status
