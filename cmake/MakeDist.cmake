@@ -63,6 +63,15 @@ foreach(text IN LISTS texts)
 endforeach()
 
 # --- The install note ------------------------------------------------------------------
+# Each zip says which Miranda IM it is for: a host loads only plug-ins built
+# for its own word size.
+if(ZIP MATCHES "-x64\\.zip$")
+    set(HOST_KIND "64-bit Miranda IM (0.10)")
+    set(OTHER_BUILD "This is the build for 64-bit Miranda IM. A 32-bit Miranda IM needs the\nzip without -x64 in its name.")
+else()
+    set(HOST_KIND "32-bit Miranda IM (0.3 to 0.10)")
+    set(OTHER_BUILD "This is the build for 32-bit Miranda IM. A 64-bit Miranda IM needs the\nzip with -x64 in its name.")
+endif()
 file(READ ${NOTE} note)
 string(CONFIGURE "${note}" note @ONLY)
 string(REPLACE "\r\n" "\n" note "${note}")
