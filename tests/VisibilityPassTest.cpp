@@ -234,7 +234,7 @@ TEST_F(VisibilityPass, LevelsStoredInOtherTypesAreReadThroughTheDwordField) {
     RunNormalPass();
     EXPECT_EQ(kOff, host.ApparentMode(asByte));
     EXPECT_EQ(kOff, host.ApparentMode(asWord));
-    EXPECT_EQ(kNone, host.ApparentMode(asText)) << "the text's address is no level";
+    EXPECT_EQ(kOn, host.ApparentMode(asText)) << "a text reads as the default 0";
     // A byte-typed global level works the same.
     host.SetSetting(0, "Quillmere", "VisibilityLevel", byteSix);
     RunNormalPass();
