@@ -301,10 +301,12 @@ TEST_F(HostileHost, ProtocolNamesWithHighBytesAreNotIcq) {
             EXPECT_EQ(std::nullopt, host.ApparentMode(contacts[i]));
         host.ClearLog();
         EXPECT_EQ(rows[i].isIcq, host.ContactMenuShows(contacts[i]));
-        // The name is handed back to the host byte for byte.
-        EXPECT_TRUE(SameCalls({std::string(kSvcGetContactBaseProto) + " " + std::to_string(contacts[i]),
-                               std::string(kSvcIsProtocolLoaded) + " " + rows[i].proto},
-                              host.LogTexts("Proto/")));
+        // The name is handed back to the host byte for byte, also in the
+        // account question (this host has no accounts).
+        std::vector<std::string> expected = {std::string(kSvcGetContactBaseProto) + " " + std::to_string(contacts[i]),
+                                             std::string(kSvcIsProtocolLoaded) + " " + rows[i].proto};
+        if (!rows[i].isIcq) expected.push_back(std::string(kSvcGetAccount) + " 0 " + rows[i].proto);
+        EXPECT_TRUE(SameCalls(expected, host.LogTexts("Proto/")));
         EXPECT_EQ(0, StoredLevel(contacts[i]));
     }
     // A display name with bytes above 127 reaches the title unchanged.
