@@ -77,9 +77,10 @@ TEST_F(Lifecycle, PluginInfoRecordBytes) {
     EXPECT_STREQ("Allows you to define and apply visibility level for each user from contact list.",
                  TextAt(record, 12));
     EXPECT_TRUE(NonEmptyText(TextAt(record, 16))) << "author";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 20))) << "authorEmail";
+    // No address nor page the project does not own: empty, and never null.
+    EXPECT_STREQ("", TextAt(record, 20)) << "authorEmail";
     EXPECT_TRUE(NonEmptyText(TextAt(record, 24))) << "copyright";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, 28))) << "homepage";
+    EXPECT_STREQ("", TextAt(record, 28)) << "homepage";
     EXPECT_EQ(0, record[32]) << "isTransient";
     EXPECT_EQ(0u, FieldAt(record, 36)) << "replacesDefaultModule";
     EXPECT_TRUE(host.LogTexts().empty()) << "the query calls nothing on the host";
