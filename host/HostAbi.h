@@ -111,6 +111,9 @@ constexpr uint8_t DBVT_BYTE = 1;
 constexpr uint8_t DBVT_WORD = 2;
 constexpr uint8_t DBVT_DWORD = 4;
 constexpr uint8_t DBVT_ASCIIZ = 255;
+constexpr uint8_t DBVT_BLOB = 254;
+constexpr uint8_t DBVT_UTF8 = 253;
+constexpr uint8_t DBVT_WCHAR = 252;
 
 struct DBCONTACTGETSETTING {
     const char* szModule;
@@ -170,6 +173,26 @@ static_assert(offsetof(CLISTMENUITEM, popupPosition) == ByTarget(28, 48), "popup
 static_assert(offsetof(CLISTMENUITEM, hotKey) == ByTarget(32, 52), "hotKey at 32 or 52");
 static_assert(offsetof(CLISTMENUITEM, pszContactOwner) == ByTarget(36, 56), "pszContactOwner at 36 or 56");
 
+// An account of a host from 0.8 on, as "Proto/GetAccount" hands it out. Only
+// the fields up to the protocol's name are declared: the host's record goes on
+// past them, and its cbSize says how far.
+struct PROTOACCOUNT {
+    int32_t cbSize;
+    char* szModuleName;  // the module its contacts name, e.g. "ICQ_1"
+    int32_t type;
+    void* tszAccountName;
+    char* szProtoName;  // the protocol behind the account, e.g. "ICQ"
+};
+static_assert(offsetof(PROTOACCOUNT, cbSize) == 0, "cbSize at 0");
+static_assert(offsetof(PROTOACCOUNT, szModuleName) == ByTarget(4, 8), "szModuleName at 4 or 8");
+static_assert(offsetof(PROTOACCOUNT, type) == ByTarget(8, 16), "type at 8 or 16");
+static_assert(offsetof(PROTOACCOUNT, tszAccountName) == ByTarget(12, 24), "tszAccountName at 12 or 24");
+static_assert(offsetof(PROTOACCOUNT, szProtoName) == ByTarget(16, 32), "szProtoName at 16 or 32");
+// The least cbSize of a record that holds the protocol's name.
+constexpr int32_t kAccountSizeWithProtoName =
+    static_cast<int32_t>(offsetof(PROTOACCOUNT, szProtoName) + sizeof(char*));
+static_assert(kAccountSizeWithProtoName == ByTarget(20, 40), "20 or 40 bytes up to the protocol's name");
+
 constexpr uint32_t CMIF_HIDDEN = 0x00000004;
 constexpr uint32_t CMIM_FLAGS = 0x40000000;
 
@@ -183,13 +206,17 @@ constexpr const char* kSvcWriteSetting = "DB/Contact/WriteSetting";
 constexpr const char* kSvcGetContactCount = "DB/Contact/GetCount";
 constexpr const char* kSvcFindFirstContact = "DB/Contact/FindFirst";
 constexpr const char* kSvcFindNextContact = "DB/Contact/FindNext";
+constexpr const char* kSvcFreeVariant = "DB/Contact/FreeVariant";
 constexpr const char* kSvcGetContactBaseProto = "Proto/GetContactBaseProto";
 constexpr const char* kSvcIsProtocolLoaded = "Proto/IsProtocolLoaded";
+constexpr const char* kSvcGetAccount = "Proto/GetAccount";  // hosts from 0.8 on
 constexpr const char* kSvcCallContactService = "Proto/CallContactService";
 constexpr const char* kSvcGetContactDisplayName = "CList/GetContactDisplayName";
 constexpr const char* kSvcAddMainMenuItem = "CList/AddMainMenuItem";
 constexpr const char* kSvcAddContactMenuItem = "CList/AddContactMenuItem";
 constexpr const char* kSvcModifyMenuItem = "CList/ModifyMenuItem";
+// What "CallService" answers for a service the host does not have.
+constexpr intptr_t kServiceNotFound = static_cast<intptr_t>(0x80000000u);
 // The protocol-relative service of the ICQ protocol reached through CallContactService.
 constexpr const char* kPssSetApparentMode = "/SetApparentMode";
 

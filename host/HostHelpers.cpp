@@ -37,11 +37,23 @@ uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* 
     value.type = DBVT_DWORD;
     value.dVal = defaultValue;
     DBCONTACTGETSETTING request = {module, setting, &value};
-    // "DB/Contact/GetSetting": 0 on success. The 32-bit field is taken whatever
-    // type the host reports; nothing is handed back to the host afterwards.
+    // "DB/Contact/GetSetting": 0 on success.
     if (CallHostService(kSvcGetSetting, contact, reinterpret_cast<HostLParam>(&request)) != 0)
         return defaultValue;
-    return value.dVal;
+    switch (value.type) {
+    case DBVT_BYTE:
+    case DBVT_WORD:
+    case DBVT_DWORD:
+        // The host wrote only the stored width over the default; the whole
+        // 32-bit field is taken, as it always has been.
+        return value.dVal;
+    default:
+        // Text and binary values (another program may have stored the
+        // setting so) come as a copy the host made, which only the host can
+        // free, through "DB/Contact/FreeVariant". None of them is a number.
+        CallHostService(kSvcFreeVariant, 0, reinterpret_cast<HostLParam>(&value));
+        return defaultValue;
+    }
 }
 
 void WriteSettingDword(ContactHandle contact, const char* module, const char* setting,

@@ -28,10 +28,12 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
     PluginInfo.version = MakeVersion(0, 1, 1, 0);
     PluginInfo.description =
         "Allows you to define and apply visibility level for each user from contact list.";
-    PluginInfo.author = "The Quillmere team";
-    PluginInfo.authorEmail = "team@quillmere.org";
-    PluginInfo.copyright = "Copyright (c) 2026 The Quillmere team";
-    PluginInfo.homepage = "https://quillmere.org/";
+    // The project has no mail address nor web page of its own yet: empty
+    // texts, never null ones, which a host refuses.
+    PluginInfo.author = "Quillmere contributors";
+    PluginInfo.authorEmail = "";
+    PluginInfo.copyright = "Copyright (c) 2026 Quillmere contributors";
+    PluginInfo.homepage = "";
     PluginInfo.isTransient = 0;
     PluginInfo.replacesDefaultModule = 0;
     HostVersion = hostVersion;

@@ -4,6 +4,7 @@
 
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
+#include "host/IcqAccountLookup.h"
 #include "plugin/InterfaceTexts.h"
 
 CLISTMENUITEM ContactMenuItem;
@@ -38,7 +39,7 @@ uint32_t MenuFlagsFor(ContactHandle contact) {
     const std::string proto = CopyHostText(hostProto);
     if (CallHostService(kSvcIsProtocolLoaded, 0, reinterpret_cast<HostLParam>(proto.c_str())) == 0)
         return hidden;
-    return proto == "ICQ" ? CMIM_FLAGS : hidden;
+    return IcqAccountLookup().IsIcq(proto) ? CMIM_FLAGS : hidden;
 }
 
 int __cdecl OnPreBuildContactMenu(HostWParam contact, HostLParam) {

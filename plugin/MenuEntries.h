@@ -11,7 +11,8 @@ constexpr int32_t kContactMenuPosition = 1000080001;
 
 void AddMenuItems();
 
-// Shown only for contacts of a loaded protocol named exactly "ICQ".
+// Shown only for contacts of a loaded module that is "ICQ" or an account of
+// the ICQ protocol.
 uint32_t MenuFlagsFor(ContactHandle contact);
 
 int __cdecl OnPreBuildContactMenu(HostWParam contact, HostLParam);

@@ -1,7 +1,7 @@
 #include "plugin/VisibilityPass.h"
 
-
 #include "host/HostHelpers.h"
+#include "host/IcqAccountLookup.h"
 #include "host/HostLink.h"
 #include "plugin/SettingNames.h"
 
@@ -29,8 +29,9 @@ void ApplyVisibility(int passKind) {
     // The walk also ends when the host runs out of contacts (handle 0, the
     // user's own record) before the count it announced: a count larger than
     // the list must not turn into billions of calls about nobody.
+    IcqAccountLookup icqModules;
     for (intptr_t i = 0; i < contactCount && contact != 0; ++i) {
-        if (GetContactBaseProto(contact) == "ICQ") {
+        if (icqModules.IsIcq(GetContactBaseProto(contact))) {
             switch (DecideApparentMode(passKind, globalLevel, ReadLevel(contact))) {
             case ApparentMode::Online: SetApparentOnline(contact); break;
             case ApparentMode::Offline: SetApparentOffline(contact); break;

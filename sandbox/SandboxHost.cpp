@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 static SandboxHost* g_currentHost = nullptr;
@@ -73,6 +74,10 @@ SandboxHost::SandboxHost() {
 
 SandboxHost::~SandboxHost() {
     if (g_currentHost == this) g_currentHost = nullptr;
+    for (const auto& [copy, type] : copiesOut_) {
+        (void)type;
+        std::free(copy);
+    }
 }
 
 bool SandboxHost::LoadPlugin(const char* dllPath) {
@@ -231,6 +236,16 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
         return ServeGetSetting(wParam, reinterpret_cast<const DBCONTACTGETSETTING*>(lParam));
     if (service == kSvcWriteSetting)
         return ServeWriteSetting(wParam, reinterpret_cast<const DBCONTACTWRITESETTING*>(lParam));
+    if (service == kSvcFreeVariant) {
+        const auto* value = reinterpret_cast<const DBVARIANT*>(lParam);
+        Record(service + " " + w + " " + (value ? "type=" + std::to_string(value->type) : "(null)"));
+        return ServeFreeVariant(value);
+    }
+    if (service == kSvcGetAccount) {
+        const char* module = reinterpret_cast<const char*>(lParam);
+        Record(service + " " + w + " " + Quote(module));
+        return ServeGetAccount(module);
+    }
     if (service == kSvcGetContactCount) {
         Record(service);
         return countOverride_ ? *countOverride_ : static_cast<intptr_t>(contacts_.size());
@@ -304,10 +319,112 @@ intptr_t SandboxHost::ServeGetSetting(HostWParam contact, const DBCONTACTGETSETT
     case DBVT_BYTE: value->bVal = static_cast<uint8_t>(stored.number); break;
     case DBVT_WORD: value->wVal = static_cast<uint16_t>(stored.number); break;
     case DBVT_DWORD: value->dVal = stored.number; break;
-    case DBVT_ASCIIZ: value->pszVal = const_cast<char*>(stored.text.c_str()); break;
+    case DBVT_ASCIIZ:
+    case DBVT_UTF8:
+    case DBVT_WCHAR: value->pszVal = static_cast<char*>(CopyOfValue(stored)); break;
+    case DBVT_BLOB:
+        value->blob.cpbVal = static_cast<uint16_t>(stored.text.size());
+        value->blob.pbVal = static_cast<uint8_t*>(CopyOfValue(stored));
+        break;
     default: break;
     }
     return 0;
+}
+
+// A copy of its own the caller must give back, as a real database hands out.
+void* SandboxHost::CopyOfValue(const StoredSetting& stored) {
+    void* copy = nullptr;
+    if (stored.type == DBVT_WCHAR) {
+        const int length = MultiByteToWideChar(CP_ACP, 0, stored.text.c_str(), -1, nullptr, 0);
+        copy = std::calloc(static_cast<size_t>(std::max(length, 1)), sizeof(wchar_t));
+        if (copy && length > 0)
+            MultiByteToWideChar(CP_ACP, 0, stored.text.c_str(), -1, static_cast<wchar_t*>(copy), length);
+    } else {
+        copy = std::calloc(stored.text.size() + 1, 1);
+        if (copy) std::memcpy(copy, stored.text.data(), stored.text.size());
+    }
+    if (!copy) return nullptr;
+    copiesOut_[copy] = stored.type;
+    ++copiesHandedOut_;
+    return copy;
+}
+
+intptr_t SandboxHost::ServeFreeVariant(const DBVARIANT* value) {
+    if (!value) return 1;
+    void* copy = nullptr;
+    switch (value->type) {
+    case DBVT_ASCIIZ:
+    case DBVT_UTF8:
+    case DBVT_WCHAR: copy = value->pszVal; break;
+    case DBVT_BLOB: copy = value->blob.pbVal; break;
+    default: return 0;  // nothing was copied for a number
+    }
+    auto found = copiesOut_.find(copy);
+    if (found == copiesOut_.end()) {
+        ++strayFrees_;
+        return 1;
+    }
+    std::free(found->first);
+    copiesOut_.erase(found);
+    ++copiesGivenBack_;
+    return 0;
+}
+
+// --- Accounts ------------------------------------------------------------------------------
+
+// A copy of the first `readable` bytes of the record, placed so that they end
+// where a page no one may read begins.
+static std::shared_ptr<void> RecordAgainstAGuardPage(const PROTOACCOUNT& account, size_t readable) {
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    const size_t page = system.dwPageSize;
+    auto* base = static_cast<uint8_t*>(
+        VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+    if (!base) return nullptr;
+    DWORD previous = 0;
+    VirtualProtect(base + page, page, PAGE_NOACCESS, &previous);
+    uint8_t* record = base + page - readable;
+    std::memcpy(record, &account, readable);
+    return std::shared_ptr<void>(record, [base](void*) { VirtualFree(base, 0, MEM_RELEASE); });
+}
+
+void SandboxHost::SetAccount(const std::string& module, const HostAccount& account) {
+    accounts_[module] = account;
+    auto found = accounts_.find(module);
+    const HostAccount& kept = found->second;
+    PROTOACCOUNT record = {};
+    record.cbSize = kept.cbSize;
+    record.szModuleName = const_cast<char*>(found->first.c_str());
+    record.szProtoName = kept.protocol ? const_cast<char*>(kept.protocol->c_str()) : nullptr;
+    // cbSize itself can always be read; past it, nothing.
+    const size_t readable = std::clamp<int64_t>(kept.cbSize, sizeof(int32_t), sizeof(PROTOACCOUNT));
+    accountRecords_[module] = RecordAgainstAGuardPage(record, readable);
+}
+
+void SandboxHost::AddAccount(const std::string& module, const std::string& protocol) {
+    HostAccount account;
+    account.protocol = protocol;
+    SetAccount(module, account);
+}
+
+const std::string* SandboxHost::AccountProtocolOf(const std::string& module) const {
+    if (!accountsEnabled_) return nullptr;
+    auto found = accounts_.find(module);
+    if (found == accounts_.end() || !found->second.protocol) return nullptr;
+    return &*found->second.protocol;
+}
+
+bool SandboxHost::IsIcqModule(const std::string& module) const {
+    if (module == "ICQ") return true;
+    const std::string* protocol = AccountProtocolOf(module);
+    return protocol && *protocol == "ICQ";
+}
+
+intptr_t SandboxHost::ServeGetAccount(const char* module) {
+    if (!accountsEnabled_) return kServiceNotFound;
+    if (!module) return 0;
+    auto found = accountRecords_.find(module);
+    return found == accountRecords_.end() ? 0 : reinterpret_cast<intptr_t>(found->second.get());
 }
 
 intptr_t SandboxHost::ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request) {
@@ -323,10 +440,11 @@ intptr_t SandboxHost::ServeWriteSetting(HostWParam contact, const DBCONTACTWRITE
     case DBVT_BYTE: stored.number = value.bVal; break;
     case DBVT_WORD: stored.number = value.wVal; break;
     case DBVT_DWORD: stored.number = value.dVal; break;
-    case DBVT_ASCIIZ: stored.text = value.pszVal ? value.pszVal : ""; break;
+    case DBVT_ASCIIZ:
+    case DBVT_UTF8: stored.text = value.pszVal ? value.pszVal : ""; break;
     default: break;
     }
-    shown += value.type == DBVT_ASCIIZ ? Quote(value.pszVal)
+    shown += value.type == DBVT_ASCIIZ || value.type == DBVT_UTF8 ? Quote(value.pszVal)
                                        : std::to_string(static_cast<int32_t>(stored.number));
     Record(std::string(kSvcWriteSetting) + " " + std::to_string(contact) + " " +
                SettingName(request->szModule, request->szSetting) + " " + shown,
@@ -347,10 +465,12 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
                Quote(call->szProtoService) + " " + std::to_string(call->wParam) + " " +
                std::to_string(call->lParam),
            call, sizeof *call);
-    // The host prefixes the contact's protocol to the relative service name.
+    // The host prefixes the contact's module to the relative service name;
+    // an ICQ account's module serves the ICQ protocol's services.
     const std::string* proto = ProtocolOf(call->hContact);
     if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kServiceNotFound;
-    if (*proto + call->szProtoService != "ICQ/SetApparentMode") return kServiceNotFound;
+    if (!IsIcqModule(*proto) || std::strcmp(call->szProtoService, kPssSetApparentMode) != 0)
+        return kServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
     NotifyChange();
     return 0;

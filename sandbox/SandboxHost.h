@@ -33,7 +33,16 @@ struct HostCall {
 struct StoredSetting {
     uint8_t type = DBVT_DWORD;
     uint32_t number = 0;  // byte, word and dword values
-    std::string text;     // DBVT_ASCIIZ
+    std::string text;     // the text of DBVT_ASCIIZ, DBVT_UTF8 and DBVT_WCHAR; the bytes of DBVT_BLOB
+};
+
+// An account of a host with accounts, as "Proto/GetAccount" describes it.
+// The record is laid out so that its bytes end where cbSize says (the fields
+// up to the protocol's name at most): reading past them faults.
+struct HostAccount {
+    std::optional<std::string> protocol;  // none: the record names no protocol (null)
+    // A host's record goes on past the fields the plug-in reads.
+    int32_t cbSize = static_cast<int32_t>(sizeof(PROTOACCOUNT)) + 16;
 };
 
 struct HostMenuItem {
@@ -45,7 +54,6 @@ struct HostMenuItem {
 };
 
 constexpr uint32_t kSandboxHostVersion = 0x00030300;  // 0.3.3.0
-constexpr intptr_t kServiceNotFound = static_cast<intptr_t>(0x80000000);
 
 class SandboxHost {
 public:
@@ -93,6 +101,23 @@ public:
     bool ProtocolLoaded(const std::string& proto) const { return loadedProtocols_.count(proto) != 0; }
     const std::set<std::string>& LoadedProtocols() const { return loadedProtocols_; }
 
+    // --- Accounts (hosts from 0.8 on) ---------------------------------------------
+    // Without accounts "Proto/GetAccount" is a service the host lacks, as on
+    // hosts before 0.8. A new host has none.
+    void SetAccountsEnabled(bool enabled) { accountsEnabled_ = enabled; }
+    bool AccountsEnabled() const { return accountsEnabled_; }
+    // Adds or replaces the account whose contacts name `module`; the host
+    // answers 0 for a module that is not an account.
+    void SetAccount(const std::string& module, const HostAccount& account);
+    void AddAccount(const std::string& module, const std::string& protocol);
+    const std::map<std::string, HostAccount>& Accounts() const { return accounts_; }
+    // The protocol behind a module, on a host with accounts; null when the
+    // module is no account or its record names no protocol.
+    const std::string* AccountProtocolOf(const std::string& module) const;
+    // "ICQ" itself, or an account of the ICQ protocol: where the ICQ
+    // protocol's own services answer.
+    bool IsIcqModule(const std::string& module) const;
+
     // The apparent mode the ICQ protocol was last given for a contact, if any.
     std::optional<uint32_t> ApparentMode(ContactHandle contact) const;
     void ClearApparentModes() { apparentModes_.clear(); }
@@ -108,6 +133,12 @@ public:
     std::optional<uint32_t> Dword(ContactHandle contact, const std::string& module,
                                   const std::string& setting) const;
     size_t SettingCount() const { return settings_.size(); }
+    // Text and binary values are handed out as copies of the host's own,
+    // which the caller gives back through "DB/Contact/FreeVariant".
+    size_t CopiesHandedOut() const { return copiesHandedOut_; }
+    size_t CopiesGivenBack() const { return copiesGivenBack_; }
+    // Values given back that are no copy of this host's, or were given back before.
+    size_t StrayFrees() const { return strayFrees_; }
     // Every stored setting, keyed by contact, module and setting name.
     using SettingKey = std::tuple<ContactHandle, std::string, std::string>;
     const std::map<SettingKey, StoredSetting>& Settings() const { return settings_; }
@@ -163,6 +194,9 @@ private:
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
     intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
+    intptr_t ServeFreeVariant(const DBVARIANT* value);
+    intptr_t ServeGetAccount(const char* module);
+    void* CopyOfValue(const StoredSetting& stored);
     intptr_t ServeCallContactService(const CCSDATA* call);
     intptr_t ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
                               const CLISTMENUITEM* item);
@@ -186,7 +220,17 @@ private:
     std::map<ContactHandle, uint32_t> apparentModes_;
     ContactHandle nextContact_ = 0x1000;
 
+    bool accountsEnabled_ = false;
+    std::map<std::string, HostAccount> accounts_;
+    // The records served, one per module, laid out against a page no one may
+    // read; freed with the host.
+    std::map<std::string, std::shared_ptr<void>> accountRecords_;
+
     std::map<SettingKey, StoredSetting> settings_;
+    std::map<void*, uint8_t> copiesOut_;  // copy -> the type it was handed out as
+    size_t copiesHandedOut_ = 0;
+    size_t copiesGivenBack_ = 0;
+    size_t strayFrees_ = 0;
     uint64_t settingsRevision_ = 0;
     std::function<void()> changeListener_;
     std::map<std::string, std::string> translations_;

@@ -41,7 +41,8 @@ struct ScriptedCall {
     std::string service;
     HostWParam wParam;
     HostLParam lParam;
-    std::vector<uint8_t> variant;  // the DBVARIANT a GetSetting request points to, as received
+    std::vector<uint8_t> variant;  // the DBVARIANT a GetSetting request points to, as received,
+                                   // or the one FreeVariant is given
 };
 
 std::vector<ScriptedCall> g_scriptedCalls;
@@ -64,6 +65,10 @@ intptr_t __cdecl ScriptedCallService(const char* service, HostWParam wParam, Hos
                         reinterpret_cast<const uint8_t*>(&g_variantToWrite) + offsetof(DBVARIANT, dVal),
                         g_variantBytesToWrite);
         }
+    }
+    if (call.service == kSvcFreeVariant && lParam) {
+        const auto* bytes = reinterpret_cast<const uint8_t*>(lParam);
+        call.variant.assign(bytes, bytes + sizeof(DBVARIANT));
     }
     g_scriptedCalls.push_back(call);
     return g_scriptedResult;
@@ -297,38 +302,55 @@ TEST_F(HelpersOnSandbox, ByteAndWordValuesFillOnlyTheirLowBytes) {
     EXPECT_EQ(0xAAAA1234u, GetSettingDword(0x1010, kSettingsModule, kSettingVisibilityLevel, 0xAAAAAAAA));
 }
 
-TEST_F(HelpersOnSandbox, TextValueReadsAsItsAddressAndNothingIsReleased) {
+TEST_F(HelpersOnSandbox, TextValueIsHandedBackAndReadsAsTheDefault) {
     StoredSetting textValue;
     textValue.type = DBVT_ASCIIZ;
     textValue.text = "six";
     host.SetSetting(0x1000, kSettingsModule, kSettingVisibilityLevel, textValue);
-    const uint32_t read = GetSettingDword(0x1000, kSettingsModule, kSettingVisibilityLevel, 0);
-    EXPECT_GE(read, 0x10000u) << "the text's address, not a level";
-    // Read as a level it is outside 0-6 whatever the address.
-    const int32_t level = static_cast<int32_t>(read);
-    EXPECT_TRUE(level < 0 || level > 6) << level;
-    // No call hands the value back to the host.
-    EXPECT_EQ(std::vector<std::string>{"DB/Contact/GetSetting 4096 Quillmere/VisibilityLevel"},
+    EXPECT_EQ(0xA5A5A5A5u, GetSettingDword(0x1000, kSettingsModule, kSettingVisibilityLevel, 0xA5A5A5A5));
+    EXPECT_EQ((std::vector<std::string>{"DB/Contact/GetSetting 4096 Quillmere/VisibilityLevel",
+                                        "DB/Contact/FreeVariant 0 type=255"}),
               host.LogTexts());
+    EXPECT_EQ(1u, host.CopiesHandedOut());
+    EXPECT_EQ(1u, host.CopiesGivenBack());
 }
 
-TEST_F(HelpersOnScriptedHost, TextValueReadsAsThePointerTheHostWrote) {
-    static char hostText[] = "hello";
-    g_writeVariant = true;
-    g_variantToWrite.type = DBVT_ASCIIZ;
-    g_variantToWrite.pszVal = hostText;
-    g_variantBytesToWrite = 4;
-    EXPECT_EQ(static_cast<uint32_t>(reinterpret_cast<uintptr_t>(hostText)),
-              GetSettingDword(0, kSettingsModule, kSettingVisibilityLevel, 0));
-    EXPECT_EQ(1u, g_scriptedCalls.size()) << "a text value must not be handed back";
+// The host's copy goes back in the very variant it was written into.
+TEST_F(HelpersOnScriptedHost, TextAndBinaryCopiesGoBackToTheHostInTheirVariant) {
+    static char hostCopy[] = "hello";
+    const uint8_t types[] = {DBVT_ASCIIZ, DBVT_BLOB, DBVT_UTF8, DBVT_WCHAR};
+    for (uint8_t type : types) {
+        SCOPED_TRACE(::testing::Message() << "type " << int(type));
+        g_scriptedCalls.clear();
+        g_writeVariant = true;
+        g_variantToWrite = DBVARIANT{};
+        g_variantToWrite.type = type;
+        if (type == DBVT_BLOB)
+            g_variantToWrite.blob = {5, reinterpret_cast<uint8_t*>(hostCopy)};
+        else
+            g_variantToWrite.pszVal = hostCopy;
+        g_variantBytesToWrite = sizeof(DBVARIANT) - offsetof(DBVARIANT, dVal);
+        EXPECT_EQ(7u, GetSettingDword(0, kSettingsModule, kSettingVisibilityLevel, 7));
+        ASSERT_EQ(2u, g_scriptedCalls.size());
+        const ScriptedCall& freed = g_scriptedCalls[1];
+        EXPECT_EQ(kSvcFreeVariant, freed.service);
+        EXPECT_EQ(0u, freed.wParam);
+        ASSERT_EQ(sizeof(DBVARIANT), freed.variant.size());
+        DBVARIANT given;
+        std::memcpy(&given, freed.variant.data(), sizeof given);
+        EXPECT_EQ(type, given.type);
+        EXPECT_EQ(hostCopy, type == DBVT_BLOB ? reinterpret_cast<char*>(given.blob.pbVal) : given.pszVal);
+    }
 }
 
-TEST_F(HelpersOnScriptedHost, UnknownTypeStillYieldsTheDwordField) {
+TEST_F(HelpersOnScriptedHost, UnknownTypeIsHandedBackAndReadsAsTheDefault) {
     g_writeVariant = true;
     g_variantToWrite.type = 0;  // DBVT_DELETED in the host's terms
-    g_variantToWrite.dVal = 0;
-    g_variantBytesToWrite = 0;  // nothing but the type
+    g_variantToWrite.dVal = 6;
+    g_variantBytesToWrite = sizeof g_variantToWrite.dVal;
     EXPECT_EQ(41u, GetSettingDword(0, kSettingsModule, kSettingVisibilityLevel, 41));
+    ASSERT_EQ(2u, g_scriptedCalls.size());
+    EXPECT_EQ(kSvcFreeVariant, g_scriptedCalls[1].service);
 }
 
 TEST_F(HelpersOnSandbox, WriteSendsAThirtyTwoBitTypedValueUnderQuillmere) {

@@ -301,10 +301,12 @@ TEST_F(HostileHost, ProtocolNamesWithHighBytesAreNotIcq) {
             EXPECT_EQ(std::nullopt, host.ApparentMode(contacts[i]));
         host.ClearLog();
         EXPECT_EQ(rows[i].isIcq, host.ContactMenuShows(contacts[i]));
-        // The name is handed back to the host byte for byte.
-        EXPECT_TRUE(SameCalls({std::string(kSvcGetContactBaseProto) + " " + std::to_string(contacts[i]),
-                               std::string(kSvcIsProtocolLoaded) + " " + rows[i].proto},
-                              host.LogTexts("Proto/")));
+        // The name is handed back to the host byte for byte, also in the
+        // account question (this host has no accounts).
+        std::vector<std::string> expected = {std::string(kSvcGetContactBaseProto) + " " + std::to_string(contacts[i]),
+                                             std::string(kSvcIsProtocolLoaded) + " " + rows[i].proto};
+        if (!rows[i].isIcq) expected.push_back(std::string(kSvcGetAccount) + " 0 " + rows[i].proto);
+        EXPECT_TRUE(SameCalls(expected, host.LogTexts("Proto/")));
         EXPECT_EQ(0, StoredLevel(contacts[i]));
     }
     // A display name with bytes above 127 reaches the title unchanged.
@@ -330,9 +332,9 @@ TEST_F(HostileHost, PassTakesTheDwordFieldOfOtherTypesAndWritesNothing) {
         {"byte 255, not -1", Typed(DBVT_BYTE, 255), std::nullopt},
         {"word 4", Typed(DBVT_WORD, 4), ID_STATUS_ONLINE},
         {"word 6", Typed(DBVT_WORD, 6), ID_STATUS_OFFLINE},
-        // The field holds the text's address: far outside 0-6.
-        {"string \"5\"", Typed(DBVT_ASCIIZ, 0, "5"), std::nullopt},
-        {"empty string", Typed(DBVT_ASCIIZ, 0, ""), std::nullopt},
+        // A text is handed back to the host and reads as the default 0.
+        {"string \"5\"", Typed(DBVT_ASCIIZ, 0, "5"), ID_STATUS_ONLINE},
+        {"empty string", Typed(DBVT_ASCIIZ, 0, ""), ID_STATUS_ONLINE},
         // The host fills nothing for a type it does not know: the default 0.
         {"unknown type 9", Typed(9, 6), ID_STATUS_ONLINE},
     };
@@ -353,9 +355,10 @@ TEST_F(HostileHost, PassTakesTheDwordFieldOfOtherTypesAndWritesNothing) {
     }
     EXPECT_TRUE(SameSetting(global, host.Setting(0, kModule, kLevel)));
     EXPECT_EQ(0u, host.CountCalls(kSvcWriteSetting));
+    EXPECT_EQ(host.CopiesHandedOut(), host.CopiesGivenBack());
 }
 
-TEST_F(HostileHost, GlobalLevelStoredAsTextReadsAsItsAddress) {
+TEST_F(HostileHost, GlobalLevelStoredAsTextReadsAsZero) {
     const ContactHandle always = host.AddContact("ICQ", "Always");
     const ContactHandle middle = host.AddContact("ICQ", "Middle");
     const ContactHandle never = host.AddContact("ICQ", "Never");
@@ -367,17 +370,16 @@ TEST_F(HostileHost, GlobalLevelStoredAsTextReadsAsItsAddress) {
     StartPlugin();
     host.ClearApparentModes();
     host.FireStatusModeChange();
+    // A global level of 0 lets every contact see the user.
     EXPECT_EQ(ID_STATUS_ONLINE, host.ApparentMode(always));
-    // An address in a 32-bit process that is not large-address aware is a
-    // positive level above 5.
-    EXPECT_EQ(ID_STATUS_OFFLINE, host.ApparentMode(middle));
-    EXPECT_EQ(ID_STATUS_OFFLINE, host.ApparentMode(never));
+    EXPECT_EQ(ID_STATUS_ONLINE, host.ApparentMode(middle));
+    EXPECT_EQ(ID_STATUS_ONLINE, host.ApparentMode(never));
     EXPECT_TRUE(SameSetting(global, host.Setting(0, kModule, kLevel)));
     EXPECT_EQ(0u, host.CountCalls(kSvcWriteSetting));
 
-    // The editor finds no item at that index, and Close leaves the text alone.
+    // The editor shows the default, and Close leaves the text alone.
     const EditorRun run = OpenMain([](HWND editor) {
-        EXPECT_EQ(CB_ERR, Selection(editor));
+        EXPECT_EQ(0, Selection(editor));
         ClickClose(editor);
     });
     EXPECT_TRUE(RanAndClosed(run));
@@ -416,20 +418,21 @@ TEST_F(HostileHost, EditorTakesTheDwordFieldOfOtherTypesAndCloseKeepsThem) {
     EXPECT_EQ(0x123, Stored(0, kTop));
     EXPECT_TRUE(SameSetting(annLevel, host.Setting(ann, kModule, kLevel)));
 
-    // Texts: the level's address selects nothing; the position's address puts
-    // the window far off screen, where it still opens and closes.
+    // Texts read as the defaults: level 0, and the position the editor had.
     const StoredSetting textLevel = Typed(DBVT_ASCIIZ, 0, "2");
     host.SetSetting(ann, kModule, kLevel, textLevel);
     host.SetSetting(0, kModule, kLeft, Typed(DBVT_ASCIIZ, 0, "10"));
     host.SetSetting(0, kModule, kTop, Typed(DBVT_ASCIIZ, 0, "20"));
     RECT shown = {};
-    const EditorRun offScreen = OpenContact(ann, [&](HWND editor) {
-        EXPECT_EQ(CB_ERR, Selection(editor));
+    const EditorRun asDefaults = OpenContact(ann, [&](HWND editor) {
+        EXPECT_EQ(0, Selection(editor));
         shown = ScreenRect(editor);
-        EXPECT_GT(shown.left, 0xFFFF);
+        EXPECT_EQ(0x128, shown.left);
+        EXPECT_EQ(0x123, shown.top);
         ClickClose(editor);
     });
-    EXPECT_TRUE(RanAndClosed(offScreen));
+    EXPECT_TRUE(RanAndClosed(asDefaults));
+    EXPECT_EQ(host.CopiesHandedOut(), host.CopiesGivenBack());
     EXPECT_TRUE(SameSetting(textLevel, host.Setting(ann, kModule, kLevel)));
     EXPECT_EQ(shown.left, Stored(0, kLeft));
     EXPECT_EQ(shown.top, Stored(0, kTop));

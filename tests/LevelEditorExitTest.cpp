@@ -46,6 +46,7 @@ protected:
         if (bobMode) calls.push_back("Proto/CallContactService " + Str(bob) + " /SetApparentMode " + bobMode + " 0");
         calls.push_back("DB/Contact/FindNext " + Str(bob));
         calls.push_back("Proto/GetContactBaseProto " + Str(cid));
+        calls.push_back("Proto/GetAccount 0 MSN");  // the host has no accounts
         calls.push_back("DB/Contact/FindNext " + Str(cid));
         return calls;
     }

@@ -68,9 +68,10 @@ TEST_F(Lifecycle, PluginInfoRecordBytes) {
     EXPECT_STREQ("Allows you to define and apply visibility level for each user from contact list.",
                  TextAt(record, ByTarget(12, 24)));
     EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(16, 32)))) << "author";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(20, 40)))) << "authorEmail";
+    // No address nor page the project does not own: empty, and never null.
+    EXPECT_STREQ("", TextAt(record, ByTarget(20, 40))) << "authorEmail";
     EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(24, 48)))) << "copyright";
-    EXPECT_TRUE(NonEmptyText(TextAt(record, ByTarget(28, 56)))) << "homepage";
+    EXPECT_STREQ("", TextAt(record, ByTarget(28, 56))) << "homepage";
     EXPECT_EQ(0, record[ByTarget(32, 64)]) << "isTransient";
     EXPECT_EQ(0u, Int32At(record, ByTarget(36, 68))) << "replacesDefaultModule";
     EXPECT_TRUE(host.LogTexts().empty()) << "the query calls nothing on the host";

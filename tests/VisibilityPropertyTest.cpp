@@ -153,11 +153,18 @@ Expectation Oracle(const Profile& profile, const std::vector<ContactHandle>& han
     const intptr_t count =
         profile.countOverride ? *profile.countOverride : static_cast<intptr_t>(handles.size());
     const int32_t global = ReadAs(profile.global);
+    // The host has no accounts: the first module other than "ICQ" leads to
+    // the account question, which it answers "no such service", and no more.
+    bool accountAsked = false;
     // The host's list ends with handle 0; the walk goes no further.
     for (intptr_t visited = 0; visited < count && visited < static_cast<intptr_t>(handles.size()); ++visited) {
         const RandomContact& contact = profile.contacts[visited];
         const std::string h = std::to_string(handles[visited]);
         calls.push_back("Proto/GetContactBaseProto " + h);
+        if (contact.proto && !contact.proto->empty() && *contact.proto != "ICQ" && !accountAsked) {
+            calls.push_back("Proto/GetAccount 0 " + *contact.proto);
+            accountAsked = true;
+        }
         if (contact.proto && *contact.proto == "ICQ") {
             calls.push_back("DB/Contact/GetSetting " + h + " Quillmere/VisibilityLevel");
             const uint32_t mode = TableOutcome(profile.startup, global, ReadAs(contact.level));

@@ -1,0 +1,56 @@
+// Whether a contact's protocol module is ICQ. Hosts before 0.8 name it "ICQ";
+// from 0.8 on the host keeps accounts, and an ICQ account made in its account
+// manager has a module name of its own ("ICQ_1", or whatever the user typed),
+// so the host is asked which protocol stands behind the name.
+//
+// Kept to this header so that the pass and the menu share it as it is.
+#pragma once
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/HostAbi.h"
+#include "host/HostLink.h"
+
+// Reads the answer of "Proto/GetAccount". 0 is "no such account", and
+// kServiceNotFound comes from a host without accounts; neither is an address.
+// A record too short to hold the protocol's name is not read past its cbSize.
+inline bool IsIcqAccountRecord(intptr_t answer) {
+    if (answer == 0 || answer == kServiceNotFound) return false;
+    const auto* account = reinterpret_cast<const PROTOACCOUNT*>(answer);
+    if (account->cbSize < kAccountSizeWithProtoName) return false;
+    return account->szProtoName && std::strcmp(account->szProtoName, "ICQ") == 0;
+}
+
+// Lives for one pass or one menu build: accounts come and go while the host
+// runs, so nothing is kept longer. Within that time each module name is asked
+// about once, and nothing more once the host has shown it has no accounts.
+class IcqAccountLookup {
+public:
+    // True for "ICQ" itself, without asking the host, and for a module the
+    // host names an account of the ICQ protocol. An empty name is no module.
+    bool IsIcq(const std::string& module) {
+        if (module == "ICQ") return true;
+        if (module.empty() || !hostHasAccounts_) return false;
+        for (const Answer& answer : answers_)
+            if (answer.module == module) return answer.isIcq;
+        const intptr_t record =
+            CallHostService(kSvcGetAccount, 0, reinterpret_cast<HostLParam>(module.c_str()));
+        if (record == kServiceNotFound) {
+            hostHasAccounts_ = false;
+            return false;
+        }
+        const bool isIcq = IsIcqAccountRecord(record);
+        answers_.push_back({module, isIcq});
+        return isIcq;
+    }
+
+private:
+    struct Answer {
+        std::string module;
+        bool isIcq;
+    };
+    std::vector<Answer> answers_;  // a profile has a handful of modules
+    bool hostHasAccounts_ = true;
+};
