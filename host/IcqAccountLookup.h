@@ -29,21 +29,24 @@ inline bool IsIcqAccountRecord(intptr_t answer) {
 class IcqAccountLookup {
 public:
     // True for "ICQ" itself, without asking the host, and for a module the
-    // host names an account of the ICQ protocol. An empty name is no module.
-    bool IsIcq(const std::string& module) {
-        if (module == "ICQ") return true;
-        if (module.empty() || !hostHasAccounts_) return false;
+    // host names an account of the ICQ protocol. Null and empty name no module.
+    bool IsIcq(const char* module) {
+        if (!module || !*module) return false;
+        if (std::strcmp(module, "ICQ") == 0) return true;
+        if (!hostHasAccounts_) return false;
         for (const Answer& answer : answers_)
             if (answer.module == module) return answer.isIcq;
+        // Our own copy first: the host's text need not outlive its next call.
+        Answer answer = {module, false};
         const intptr_t record =
-            CallHostService(kSvcGetAccount, 0, reinterpret_cast<HostLParam>(module.c_str()));
+            CallHostService(kSvcGetAccount, 0, reinterpret_cast<HostLParam>(answer.module.c_str()));
         if (record == kServiceNotFound) {
             hostHasAccounts_ = false;
             return false;
         }
-        const bool isIcq = IsIcqAccountRecord(record);
-        answers_.push_back({module, isIcq});
-        return isIcq;
+        answer.isIcq = IsIcqAccountRecord(record);
+        answers_.push_back(answer);
+        return answer.isIcq;
     }
 
 private:

@@ -39,7 +39,7 @@ uint32_t MenuFlagsFor(ContactHandle contact) {
     const std::string proto = CopyHostText(hostProto);
     if (CallHostService(kSvcIsProtocolLoaded, 0, reinterpret_cast<HostLParam>(proto.c_str())) == 0)
         return hidden;
-    return IcqAccountLookup().IsIcq(proto) ? CMIM_FLAGS : hidden;
+    return IcqAccountLookup().IsIcq(proto.c_str()) ? CMIM_FLAGS : hidden;
 }
 
 int __cdecl OnPreBuildContactMenu(HostWParam contact, HostLParam) {

@@ -34,7 +34,10 @@ void ApplyVisibility(int passKind) {
     // the list must not turn into billions of calls about nobody.
     IcqAccountLookup icqModules;
     for (intptr_t i = 0; i < contactCount && contact != 0; ++i) {
-        if (icqModules.IsIcq(GetContactBaseProto(contact))) {
+        // The host's text is compared where it lies: the pass makes a call
+        // for every contact and copies nothing it need not.
+        const intptr_t module = CallHostService(kSvcGetContactBaseProto, contact, 0);
+        if (icqModules.IsIcq(reinterpret_cast<const char*>(module))) {
             switch (DecideApparentMode(passKind, globalLevel, ReadLevel(contact))) {
             case ApparentMode::Online: SetApparentOnline(contact); break;
             case ApparentMode::Offline: SetApparentOffline(contact); break;

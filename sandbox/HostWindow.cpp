@@ -106,7 +106,7 @@ bool HostWindow::Open(int left, int top, bool quitWhenClosed) {
     quitWhenClosed_ = quitWhenClosed;
     settingsSeen_ = host_.SettingsRevision();
     CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
-                    640, 420, nullptr, bar, GetModuleHandleA(nullptr), this);
+                    720, 480, nullptr, bar, GetModuleHandleA(nullptr), this);
     if (!window_) {
         DestroyMenu(bar);
         mainPopup_ = nullptr;
@@ -204,11 +204,12 @@ void HostWindow::BuildChildren() {
         const char* title;
         int width;
     };
-    const ColumnSpec columns[] = {{"Contact", 70},
-                                  {"Protocol", 95},
-                                  {"Visibility level", 120},
-                                  {"Apparent mode (ICQ)", 150},
-                                  {"Sees you now?", 150}};
+    const ColumnSpec columns[] = {{"Contact", 62},
+                                  {"Module", 78},
+                                  {"Account of", 80},
+                                  {"Visibility level", 118},
+                                  {"Apparent mode (ICQ)", 145},
+                                  {"Sees you now?", 145}};
     for (int index = 0; index < static_cast<int>(std::size(columns)); ++index) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -347,7 +348,8 @@ void HostWindow::Refresh() {
         const std::string* name = host_.DisplayNameOf(contact);
         const std::string* proto = host_.ProtocolOf(contact);
         const bool loaded = proto && host_.ProtocolLoaded(*proto);
-        const bool isIcq = loaded && *proto == "ICQ";
+        const bool isIcq = loaded && host_.IsIcqModule(*proto);
+        const std::string* accountProto = proto ? host_.AccountProtocolOf(*proto) : nullptr;
         const auto apparent = host_.ApparentMode(contact);
         std::string apparentText = "-";
         if (isIcq)
@@ -359,6 +361,10 @@ void HostWindow::Refresh() {
         const std::string cells[] = {
             name ? *name : "(no name)",
             !proto ? "(none)" : loaded ? *proto : *proto + " (not loaded)",
+            !host_.AccountsEnabled() ? "- (host without accounts)"
+            : accountProto           ? *accountProto
+            : proto                  ? "(no account)"
+                                     : "-",
             LevelText(host_, contact),
             apparentText,
             loaded ? SeesYou(status_, isIcq, apparent) : "-",

@@ -1,5 +1,6 @@
 // The sandbox host's own window, for a person to use: the contact list with
-// each contact's protocol, stored visibility level and apparent mode, a
+// each contact's protocol module, the protocol of the account behind it,
+// stored visibility level and apparent mode, a
 // status-mode selector that fires the status-mode event, a main menu and
 // right-click contact menus carrying the entries plug-ins add, placed by
 // their positions. The list catches up after every change the plug-in makes.
@@ -26,7 +27,14 @@ std::string LevelText(const SandboxHost& host, ContactHandle contact);
 
 class HostWindow {
 public:
-    enum Column { kNameColumn, kProtocolColumn, kLevelColumn, kApparentColumn, kSeesYouColumn };
+    enum Column {
+        kNameColumn,
+        kModuleColumn,
+        kAccountColumn,
+        kLevelColumn,
+        kApparentColumn,
+        kSeesYouColumn
+    };
 
     explicit HostWindow(SandboxHost& host);
     ~HostWindow();

@@ -27,14 +27,19 @@ static ProfileContact ContactAtLevel(const char* name, const char* protocol, int
 
 Profile SampleProfile() {
     Profile profile;
-    profile.loadedProtocols = {"ICQ", "MSN"};
+    profile.loadedProtocols = {"ICQ", "ICQ_1", "JABBER_1", "MSN", "icq"};
+    profile.hostHasAccounts = true;
+    profile.accounts = {{"ICQ", "ICQ"},           {"ICQ_1", "ICQ"}, {"JABBER_1", "JABBER"},
+                        {"MSN", "MSN"},           {"icq", "JABBER"}};
     profile.ownSettings.push_back(Dword("Quillmere", "VisibilityLevel", 3));
     profile.contacts = {
         ContactAtLevel("Alice", "ICQ", 0), ContactAtLevel("Bob", "ICQ", 1),
         ContactAtLevel("Carol", "ICQ", 2), ContactAtLevel("Dave", "ICQ", 3),
         ContactAtLevel("Erin", "ICQ", 4),  ContactAtLevel("Frank", "ICQ", 5),
         ContactAtLevel("Grace", "ICQ", 6), Contact("Heidi", "ICQ"),
-        ContactAtLevel("Ivan", "ICQ", 9),  ContactAtLevel("Judy", "MSN", 6),
+        ContactAtLevel("Ivan", "ICQ", 9),  ContactAtLevel("Kim", "ICQ_1", 2),
+        ContactAtLevel("Liam", "ICQ_1", 5), ContactAtLevel("Judy", "MSN", 6),
+        ContactAtLevel("Nadia", "JABBER_1", 0), ContactAtLevel("Oscar", "icq", 0),
         ContactAtLevel("Mallory", nullptr, 0),
     };
     return profile;
@@ -45,6 +50,8 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
     for (const std::string& proto : std::set<std::string>(host.LoadedProtocols()))
         host.SetProtocolLoaded(proto, false);
     for (const std::string& proto : profile.loadedProtocols) host.SetProtocolLoaded(proto, true);
+    host.SetAccountsEnabled(profile.hostHasAccounts);
+    for (const auto& [module, protocol] : profile.accounts) host.AddAccount(module, protocol);
     for (const ProfileSetting& setting : profile.ownSettings)
         host.SetSetting(0, setting.module, setting.name, setting.value);
     std::vector<ContactHandle> handles;
@@ -61,6 +68,9 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
 Profile TakeProfileFromHost(const SandboxHost& host) {
     Profile profile;
     profile.loadedProtocols.assign(host.LoadedProtocols().begin(), host.LoadedProtocols().end());
+    profile.hostHasAccounts = host.AccountsEnabled();
+    for (const auto& [module, account] : host.Accounts())
+        if (account.protocol) profile.accounts[module] = *account.protocol;
     std::map<ContactHandle, size_t> indexOf;
     for (ContactHandle handle : host.Contacts()) {
         ProfileContact contact;

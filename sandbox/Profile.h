@@ -3,6 +3,7 @@
 // read from a file, kept in one and put into a host.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -23,12 +24,18 @@ struct ProfileContact {
 
 struct Profile {
     std::vector<std::string> loadedProtocols;
+    // A host from 0.8 on keeps accounts: module name -> the account's protocol.
+    bool hostHasAccounts = false;
+    std::map<std::string, std::string> accounts;
     std::vector<ProfileSetting> ownSettings;  // on the user's own record, contact 0
     std::vector<ProfileContact> contacts;
 };
 
-// The profile a fresh sandbox starts with: ICQ contacts at every level, one
-// without a level, one out of range, and contacts the plug-in leaves alone.
+// The profile a fresh sandbox starts with, on a host with accounts: ICQ
+// contacts at every level, one without a level, one out of range, contacts
+// of the ICQ account "ICQ_1", and contacts the plug-in leaves alone (of
+// another protocol, of a "JABBER_1" account and of an "icq" module that is an
+// account of another protocol, and without protocol).
 Profile SampleProfile();
 
 // Adds the profile's contacts, protocols and settings to a host that has

@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -63,10 +65,21 @@ bool ParseValue(const std::string& text, StoredSetting* value) {
     const std::string type = text.substr(0, colon);
     const std::string rest = text.substr(colon + 1);
     long long number = 0;
-    if (type == "text") {
-        value->type = DBVT_ASCIIZ;
+    if (type == "text" || type == "utf8" || type == "wtext") {
+        value->type = type == "text" ? DBVT_ASCIIZ : type == "utf8" ? DBVT_UTF8 : DBVT_WCHAR;
         value->text = rest;
         return true;
+    }
+    if (type == "blob") {
+        value->type = DBVT_BLOB;
+        value->text.clear();
+        for (size_t at = 0; at + 1 < rest.size(); at += 2) {
+            if (!std::isxdigit(static_cast<unsigned char>(rest[at])) ||
+                !std::isxdigit(static_cast<unsigned char>(rest[at + 1])))
+                return false;
+            value->text.push_back(static_cast<char>(std::stoi(rest.substr(at, 2), nullptr, 16)));
+        }
+        return rest.size() % 2 == 0;
     }
     if (type == "byte" && ParseWhole(rest, 0, 0xFF, &number)) {
         value->type = DBVT_BYTE;
@@ -98,7 +111,7 @@ bool ParseSettings(const Entries& entries, const std::string& section,
         setting.name = key.substr(colon + 1);
         if (!ParseValue(text, &setting.value)) {
             *problem = "[" + section + "] " + key + "=" + text +
-                       " is not a value (byte:, word:, dword: with a number, or text:)";
+                       " is not a value (byte:, word:, dword: with a number, text:, utf8:, wtext: or blob:)";
             return false;
         }
         settings->push_back(setting);
@@ -150,6 +163,16 @@ ProfileFileRead ReadProfileFile(const std::string& path) {
     read.outcome = ProfileFileRead::Outcome::Read;
     if (const std::string* protocols = Find(head, "LoadedProtocols"))
         read.profile.loadedProtocols = SplitList(*protocols);
+    // Files of hosts before accounts have no such entry.
+    if (const std::string* accounts = Find(head, "Accounts")) {
+        read.profile.hostHasAccounts = true;
+        for (const std::string& account : SplitList(*accounts)) {
+            const auto colon = account.rfind(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == account.size())
+                return Damaged("[Profile] Accounts has \"" + account + "\", which is not module:protocol");
+            read.profile.accounts[account.substr(0, colon)] = account.substr(colon + 1);
+        }
+    }
     std::string problem;
     if (!ParseSettings(ReadSection(path, "Own"), "Own", &read.profile.ownSettings, &problem))
         return Damaged(problem);
@@ -181,6 +204,17 @@ std::string ValueText(const StoredSetting& value) {
     case DBVT_BYTE: return "byte:" + std::to_string(value.number & 0xFF);
     case DBVT_WORD: return "word:" + std::to_string(value.number & 0xFFFF);
     case DBVT_ASCIIZ: return "text:" + OneLine(value.text);
+    case DBVT_UTF8: return "utf8:" + OneLine(value.text);
+    case DBVT_WCHAR: return "wtext:" + OneLine(value.text);
+    case DBVT_BLOB: {
+        std::string hex = "blob:";
+        for (unsigned char byte : value.text) {
+            char pair[3];
+            std::snprintf(pair, sizeof pair, "%02X", byte);
+            hex += pair;
+        }
+        return hex;
+    }
     default: return "dword:" + std::to_string(static_cast<int32_t>(value.number));
     }
 }
@@ -221,6 +255,12 @@ bool WriteProfileFile(const std::string& path, const Profile& profile) {
     for (const std::string& proto : profile.loadedProtocols)
         protocols += (protocols.empty() ? "" : ",") + OneLine(proto);
     AddEntry(&head, "LoadedProtocols", protocols);
+    if (profile.hostHasAccounts) {
+        std::string accounts;
+        for (const auto& [module, protocol] : profile.accounts)
+            accounts += (accounts.empty() ? "" : ",") + OneLine(module) + ":" + OneLine(protocol);
+        AddEntry(&head, "Accounts", accounts);
+    }
     bool written = WriteSection(newFile, "Profile", head);
 
     std::string own;

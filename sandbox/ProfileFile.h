@@ -5,6 +5,7 @@
 //   Format=1
 //   Contacts=2
 //   LoadedProtocols=ICQ,MSN
+//   Accounts=ICQ:ICQ,ICQ_1:ICQ             module:protocol; absent: a host without accounts
 //   [Own]                                  settings on the user's own record
 //   Quillmere:VisibilityLevel=dword:3
 //   [Contact1] ... [Contact2]              one section a contact, in order
@@ -12,7 +13,8 @@
 //   Protocol=ICQ                           absent: a contact without protocol
 //   Quillmere:VisibilityLevel=dword:0      Module:Setting=type:value
 //
-// Types are byte, word, dword (decimal, dword also negative) and text.
+// Types are byte, word, dword (decimal, dword also negative), text, utf8 and
+// wtext (one line each), and blob (hexadecimal bytes).
 #pragma once
 
 #include <string>

@@ -40,6 +40,8 @@ std::string Describe(const Profile& profile) {
     std::ostringstream out;
     out << "protocols:";
     for (const auto& proto : profile.loadedProtocols) out << " " << proto;
+    out << "\naccounts" << (profile.hostHasAccounts ? ":" : ": (host without accounts)");
+    for (const auto& [module, protocol] : profile.accounts) out << " " << module << "=" << protocol;
     out << "\nown:";
     for (const auto& setting : profile.ownSettings) out << " " << Describe(setting);
     for (const auto& contact : profile.contacts) {
@@ -66,6 +68,9 @@ TEST(SandboxProfileFile, KeepsEveryContactProtocolAndSettingType) {
     profile.contacts[0].settings.push_back(Setting("CList", "Group", DBVT_ASCIIZ, 0, "Friends & family"));
     profile.contacts[1].settings.push_back(Setting("ICQ", "Status", DBVT_WORD, 40078));
     profile.contacts[2].settings.push_back(Setting("ICQ", "Flag", DBVT_BYTE, 255));
+    profile.contacts[3].settings.push_back(Setting("CList", "MyHandle", DBVT_UTF8, 0, "Zo\xC3\xAB"));
+    profile.contacts[3].settings.push_back(Setting("CList", "Note", DBVT_WCHAR, 0, "wide"));
+    profile.contacts[4].settings.push_back(Setting("ICQ", "Key", DBVT_BLOB, 0, "\x01\x7F\xFF"));
     profile.contacts.push_back(ProfileContact{"Name with spaces", std::string("Yahoo"), {}});
     const std::string path = TestFile("round-trip.ini");
 
@@ -109,6 +114,8 @@ TEST(SandboxProfileFile, ADamagedFileIsReportedUnusedAndUntouched) {
         {"dword too large", valid + "Quillmere:VisibilityLevel=dword:4294967296\r\n", "4294967296"},
         {"unknown type", valid + "Quillmere:VisibilityLevel=float:1.5\r\n", "float:1.5"},
         {"key without module", valid + "VisibilityLevel=dword:3\r\n", "Module:Setting"},
+        {"account without protocol", "[Profile]\r\nFormat=1\r\nContacts=0\r\nAccounts=ICQ_1\r\n", "ICQ_1"},
+        {"blob not hexadecimal", valid + "ICQ:Key=blob:0G\r\n", "blob:0G"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -122,6 +129,21 @@ TEST(SandboxProfileFile, ADamagedFileIsReportedUnusedAndUntouched) {
         EXPECT_TRUE(read.profile.contacts.empty());
         EXPECT_EQ(c.bytes, Bytes(path));
     }
+}
+
+TEST(SandboxProfileFile, AFileWithoutAccountsIsOfAHostWithoutAccounts) {
+    const std::string path = TestFile("before-accounts.ini");
+    WriteBytes(path, "[Profile]\r\nFormat=1\r\nContacts=1\r\nLoadedProtocols=ICQ\r\n[Contact1]\r\nName=Al\r\n"
+                     "Protocol=ICQ\r\n");
+    const ProfileFileRead read = ReadProfileFile(path);
+    ASSERT_EQ(ProfileFileRead::Outcome::Read, read.outcome) << read.problem;
+    EXPECT_FALSE(read.profile.hostHasAccounts);
+    SandboxHost host;
+    PutProfileIntoHost(read.profile, host);
+    EXPECT_FALSE(host.AccountsEnabled());
+
+    ASSERT_TRUE(WriteProfileFile(path, read.profile));
+    EXPECT_EQ(std::string::npos, Bytes(path).find("Accounts")) << "it stays a file without accounts";
 }
 
 class SandboxRestart : public EditorTest {};

@@ -111,14 +111,14 @@ TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
     AddChooseLevelAndOk(script, VK_HOME, &editor);
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
-    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "2 Visibility 2", "offline (invisible list)",
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "2 Visibility 2", "offline (invisible list)",
                                         "no (you are invisible)"}),
               before);
     EXPECT_EQ(std::vector<std::string>{"&Visibility Level"}, menu);
     EXPECT_EQ("Carol: Visibility Level", editor.title);
     EXPECT_EQ("Visibility 2", editor.selected);
     EXPECT_EQ(0, StoredLevel(carol));
-    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "0 Always visible", "online (visible list)",
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "0 Always visible", "online (visible list)",
                                         "yes (visible list)"}),
               Row(carol));
 }
@@ -130,7 +130,8 @@ TEST_F(SandboxWindowTest, TheContactMenuCarriesTheEntryOnlyForLoadedIcqContacts)
     };
     const std::vector<std::string> withEntry = {"&Visibility Level"};
     const std::vector<std::string> empty = {"(no entries for this contact)"};
-    const Case cases[] = {{"Alice", withEntry}, {"Heidi", withEntry}, {"Judy", empty},
+    const Case cases[] = {{"Alice", withEntry}, {"Heidi", withEntry}, {"Kim", withEntry},
+                          {"Judy", empty},      {"Nadia", empty},     {"Oscar", empty},
                           {"Mallory", empty}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.contact);
@@ -163,11 +164,16 @@ TEST_F(SandboxWindowTest, AStatusChangeRunsThePassAndEveryRowCatchesUp) {
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
     EXPECT_EQ(1u, host.CountCalls(std::string(kSvcGetContactCount)));
-    EXPECT_EQ((std::vector<std::string>{"Dave", "ICQ", "3 Visibility 3", "online (visible list)", "yes"}),
+    EXPECT_EQ((std::vector<std::string>{"Dave", "ICQ", "ICQ", "3 Visibility 3", "online (visible list)", "yes"}),
               Row(dave));
-    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "1 Visibility 1", "offline (invisible list)",
+    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "ICQ", "1 Visibility 1", "offline (invisible list)",
                                         "no (invisible list)"}),
               Row(bob));
+    // Contacts of accounts: of the ICQ account "ICQ_1", and of "icq", a Jabber account.
+    EXPECT_EQ((std::vector<std::string>{"Liam", "ICQ_1", "ICQ", "5 Visibility 5", "online (visible list)", "yes"}),
+              Row(ContactNamed("Liam")));
+    EXPECT_EQ((std::vector<std::string>{"Oscar", "icq", "JABBER", "0 Always visible", "-", "yes"}),
+              Row(ContactNamed("Oscar")));
     EXPECT_EQ("-", window.CellText(window.RowOf(ContactNamed("Judy")), HostWindow::kApparentColumn));
     EXPECT_EQ("You are Online. Global visibility level: 3 Visibility 3.", window.GlobalLevelText());
 }

@@ -22,16 +22,23 @@ struct Contact {
 };
 
 // What the ICQ protocol was told about a contact in the last pass.
-const char* Seen(const SandboxHost& host, ContactHandle contact) {
+std::string Seen(const SandboxHost& host, ContactHandle contact) {
     auto mode = host.ApparentMode(contact);
     if (!mode) return "-";
     return *mode == ID_STATUS_ONLINE ? "sees" : "hidden";
 }
 
-void PrintHeader(const std::vector<Contact>& contacts) {
-    std::printf("  %-20s", "global level");
-    for (const auto& contact : contacts) std::printf(" %-8s", contact.name.c_str());
-    std::printf("\n");
+// A contact's name, then one cell a pass, the first wider than the rest.
+void PrintRow(const std::string& name, const std::vector<std::string>& cells) {
+    char text[32];
+    std::snprintf(text, sizeof text, "  %-8s", name.c_str());
+    std::string line = text;
+    for (size_t index = 0; index < cells.size(); ++index) {
+        std::snprintf(text, sizeof text, index == 0 ? " %-9s" : " %-7s", cells[index].c_str());
+        line += text;
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    std::printf("%s\n", line.c_str());
 }
 
 // The plug-in's editor, when it is open.
@@ -63,7 +70,7 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
     // As if the user had last left the editor over the list's empty part, so
     // that the picture shows every row.
     host.SetDword(0, "Quillmere", "UserAdd/Left", 330);
-    host.SetDword(0, "Quillmere", "UserAdd/Top", 285);
+    host.SetDword(0, "Quillmere", "UserAdd/Top", 335);
     window.ChangeStatus(kStatusInvisible);
     std::printf("  You are invisible. Carol's row: %s\n", RowText(window, carol).c_str());
 
@@ -141,13 +148,15 @@ int main() {
     host.CallLoad();
     host.FireModulesLoaded();
 
-    std::printf("Sample profile (in the sandbox host, which stands in for Miranda IM):\n");
-    std::printf("  %-8s %-9s %-24s %s\n", "contact", "protocol", "visibility level",
+    std::printf("Sample profile (in the sandbox host, which stands in for Miranda IM 0.8 or later,\n"
+                "a host with accounts):\n");
+    std::printf("  %-8s %-9s %-10s %-20s %s\n", "contact", "module", "account of", "visibility level",
                 "\"Visibility Level\" in its contact menu");
     for (const auto& contact : contacts) {
         const std::string* proto = host.ProtocolOf(contact.handle);
-        std::printf("  %-8s %-9s %-24s %s\n", contact.name.c_str(), proto ? proto->c_str() : "(none)",
-                    LevelText(host, contact.handle).c_str(),
+        const std::string* account = proto ? host.AccountProtocolOf(*proto) : nullptr;
+        std::printf("  %-8s %-9s %-10s %-20s %s\n", contact.name.c_str(), proto ? proto->c_str() : "(none)",
+                    account ? account->c_str() : "-", LevelText(host, contact.handle).c_str(),
                     host.ContactMenuShows(contact.handle) ? "yes" : "no");
     }
     std::string mainEntry = host.MainMenu().empty() ? "(nothing)" : host.MainMenu()[0].name;
@@ -155,28 +164,44 @@ int main() {
     std::printf("  The main menu carries \"%s\" for the global level, which is %s.\n\n",
                 mainEntry.c_str(), LevelText(host, 0).c_str());
 
-    std::printf("At start-up every ICQ contact is set to see you offline:\n");
-    PrintHeader(contacts);
-    std::printf("  %-20s", "(start-up)");
-    for (const auto& contact : contacts) std::printf(" %-8s", Seen(host, contact.handle));
-    std::printf("\n\n");
-
-    std::printf("After a status change, for each global level:\n");
-    std::printf("  sees   = the contact sees your status even while you are invisible\n");
-    std::printf("  hidden = the contact always sees you offline\n");
-    std::printf("  -      = the plug-in leaves the contact alone (not ICQ, or a level out of range)\n");
-    PrintHeader(contacts);
+    // One column a pass: the start-up pass, then a normal pass (a status
+    // change) under each global level.
+    std::vector<std::vector<std::string>> seen(contacts.size());
+    for (size_t index = 0; index < contacts.size(); ++index)
+        seen[index].push_back(Seen(host, contacts[index].handle));
     const auto storedGlobal = host.Dword(0, "Quillmere", "VisibilityLevel");
     for (int32_t global = 0; global <= 6; ++global) {
         host.SetDword(0, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(global));
         host.ClearApparentModes();
         host.FireStatusModeChange();
-        std::printf("  %-20s", LevelText(host, 0).c_str());
-        for (const auto& contact : contacts) std::printf(" %-8s", Seen(host, contact.handle));
-        std::printf("\n");
+        for (size_t index = 0; index < contacts.size(); ++index)
+            seen[index].push_back(Seen(host, contacts[index].handle));
     }
-    std::printf("\n");
     host.SetDword(0, "Quillmere", "VisibilityLevel", storedGlobal.value_or(0));
+
+    std::printf("What each ICQ contact is told at start-up, and after a status change under each\n"
+                "global level:\n");
+    std::printf("  sees   = the contact sees your status even while you are invisible\n");
+    std::printf("  hidden = the contact always sees you offline\n");
+    std::printf("  -      = the plug-in leaves the contact alone (not ICQ, or a level out of range)\n");
+    std::vector<std::string> header = {"start-up"};
+    for (int32_t global = 0; global <= 6; ++global) header.push_back("G=" + std::to_string(global));
+    PrintRow("contact", header);
+    for (size_t index = 0; index < contacts.size(); ++index) PrintRow(contacts[index].name, seen[index]);
+    std::printf("\n");
+
+    // An account made in the account manager: its own module name, the ICQ protocol behind it.
+    for (size_t index = 0; index < contacts.size(); ++index) {
+        const std::string* proto = host.ProtocolOf(contacts[index].handle);
+        if (!proto || *proto != "ICQ_1") continue;
+        const bool entry = host.ContactMenuShows(contacts[index].handle);
+        std::printf("%s belongs to the account \"ICQ_1\", whose protocol is ICQ: her menu %s the entry,\n"
+                    "and under global level 3 the pass tells ICQ she %s.\n\n",
+                    contacts[index].name.c_str(), entry ? "carries" : "lacks",
+                    seen[index][4] == "sees" ? "sees you" : seen[index][4] == "hidden" ? "sees you offline"
+                                                                                     : "is left alone");
+        break;
+    }
 
     std::printf("The sandbox window (`make run` opens it for you to use):\n");
     UseTheSandboxWindow(host, contacts[2].handle);
