@@ -3,7 +3,7 @@
 // manager has a module name of its own ("ICQ_1", or whatever the user typed),
 // so the host is asked which protocol stands behind the name.
 //
-// Kept to this header so that the pass and the menu share it as it is.
+// The pass and the menu both use it; it is small enough to live here whole.
 #pragma once
 
 #include <cstring>

@@ -113,14 +113,6 @@ bool SameSetting(const std::optional<StoredSetting>& a, const std::optional<Stor
     return a->type == b->type && a->number == b->number && a->text == b->text;
 }
 
-StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text = "") {
-    StoredSetting setting;
-    setting.type = type;
-    setting.number = number;
-    setting.text = text;
-    return setting;
-}
-
 // --- Texts ------------------------------------------------------------------------
 
 TEST_F(HostileHost, NullTranslationGivesEmptyTextsAndNeverHangs) {

@@ -33,3 +33,11 @@ std::optional<int32_t> PluginTest::StoredLevel(ContactHandle contact) const {
 }
 
 std::string Str(ContactHandle contact) { return std::to_string(contact); }
+
+StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text) {
+    StoredSetting setting;
+    setting.type = type;
+    setting.number = number;
+    setting.text = text;
+    return setting;
+}

@@ -32,5 +32,9 @@ protected:
 ::testing::AssertionResult SameCalls(const std::vector<std::string>& expected,
                                      const std::vector<std::string>& actual);
 
+// A stored setting of any type: a number for byte, word and dword values,
+// the text for the others.
+StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text = "");
+
 // A contact handle as the call log writes it.
 std::string Str(ContactHandle contact);

@@ -10,14 +10,6 @@
 
 namespace {
 
-StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text = "") {
-    StoredSetting setting;
-    setting.type = type;
-    setting.number = number;
-    setting.text = text;
-    return setting;
-}
-
 ::testing::AssertionResult EveryCopyCameBack(const SandboxHost& host) {
     if (host.CopiesHandedOut() == host.CopiesGivenBack() && host.StrayFrees() == 0)
         return ::testing::AssertionSuccess();
