@@ -35,5 +35,5 @@ for bits in 32 64; do
     passed=$((passed + $2 - $1))
 done
 rm -rf "$logs"
-echo "Both builds: $passed passed, $failed failed"
+echo "Total: $passed passed, $failed failed"
 [ $status32 -eq 0 ] && [ $status64 -eq 0 ]
