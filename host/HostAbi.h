@@ -68,7 +68,7 @@ struct PLUGININFO {
     const char* authorEmail;
     const char* copyright;
     const char* homepage;
-    uint8_t isTransient;
+    uint8_t isTransient;  // the flags byte; bit 0 tells a Unicode host the plug-in is Unicode-aware
     int32_t replacesDefaultModule;
 };
 static_assert(sizeof(PLUGININFO) == ByTarget(40, 72), "PLUGININFO is 40 or 72 bytes");
@@ -193,14 +193,25 @@ constexpr int32_t kAccountSizeWithProtoName =
     static_cast<int32_t>(offsetof(PROTOACCOUNT, szProtoName) + sizeof(char*));
 static_assert(kAccountSizeWithProtoName == ByTarget(20, 40), "20 or 40 bytes up to the protocol's name");
 
+// Set in PLUGININFO's flags byte: the plug-in handles the host's wide text.
+constexpr uint8_t UNICODE_AWARE = 0x01;
+
 constexpr uint32_t CMIF_HIDDEN = 0x00000004;
+// A menu name in wide text. Never set by the plug-in: the first Unicode hosts
+// ignore it and show only the name's first letter.
+constexpr uint32_t CMIF_UNICODE = 0x00000200;
 constexpr uint32_t CMIM_FLAGS = 0x40000000;
 
 constexpr HostWParam ID_STATUS_OFFLINE = 40071;
 constexpr HostWParam ID_STATUS_ONLINE = 40072;
 
 // Services the plug-in calls.
+// wParam: the size of a char buffer; lParam: the buffer. 0 on success. The
+// text of a Unicode host's build contains "Unicode".
+constexpr const char* kSvcGetVersionText = "Miranda/System/GetVersionText";
 constexpr const char* kSvcTranslateString = "LangPack/TranslateString";
+// wParam of "LangPack/TranslateString": lParam is, and the result will be, wide text.
+constexpr HostWParam LANG_UNICODE = 0x1000;
 constexpr const char* kSvcGetSetting = "DB/Contact/GetSetting";
 constexpr const char* kSvcWriteSetting = "DB/Contact/WriteSetting";
 constexpr const char* kSvcGetContactCount = "DB/Contact/GetCount";
@@ -212,6 +223,9 @@ constexpr const char* kSvcIsProtocolLoaded = "Proto/IsProtocolLoaded";
 constexpr const char* kSvcGetAccount = "Proto/GetAccount";  // hosts from 0.8 on
 constexpr const char* kSvcCallContactService = "Proto/CallContactService";
 constexpr const char* kSvcGetContactDisplayName = "CList/GetContactDisplayName";
+// lParam of "CList/GetContactDisplayName": the name comes as wide text. An
+// ANSI host ignores it and answers in 8 bits.
+constexpr HostLParam GCDNF_UNICODE = 2;
 constexpr const char* kSvcAddMainMenuItem = "CList/AddMainMenuItem";
 constexpr const char* kSvcAddContactMenuItem = "CList/AddContactMenuItem";
 constexpr const char* kSvcModifyMenuItem = "CList/ModifyMenuItem";

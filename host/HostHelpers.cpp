@@ -1,6 +1,9 @@
 #include "host/HostHelpers.h"
 
+#include <cstring>
+
 #include "host/HostLink.h"
+#include "toolkit/WideText.h"
 
 uint32_t MakeVersion(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     return (a & 0xFF) << 24 | (b & 0xFF) << 16 | (c & 0xFF) << 8 | (d & 0xFF);
@@ -24,11 +27,34 @@ std::string CopyHostText(intptr_t hostResult) {
     return text ? std::string(text) : std::string();
 }
 
+bool AskWhetherHostIsUnicode() {
+    char versionText[256] = "";
+    if (CallHostService(kSvcGetVersionText, sizeof versionText,
+                        reinterpret_cast<HostLParam>(versionText)) != 0)
+        return false;
+    versionText[sizeof versionText - 1] = '\0';  // a host that filled the whole buffer
+    return std::strstr(versionText, "Unicode") != nullptr;
+}
+
 std::string Translate(const char* text) {
     if (!text) return std::string();
     if (CompareVersions(HostVersion, MakeVersion(0, 1, 1, 0)) < 0) return text;
-    return CopyHostText(
-        CallHostService(kSvcTranslateString, 0, reinterpret_cast<HostLParam>(text)));
+    if (!HostIsUnicode)
+        return CopyHostText(
+            CallHostService(kSvcTranslateString, 0, reinterpret_cast<HostLParam>(text)));
+    // The English texts are plain ASCII, which UTF-8 leaves as it is. The
+    // result is the host's own text, or our own when it has no translation:
+    // copied at once, never freed.
+    const std::wstring english = WidenUtf8(text);
+    return NarrowToUtf8(reinterpret_cast<const wchar_t*>(CallHostService(
+        kSvcTranslateString, LANG_UNICODE, reinterpret_cast<HostLParam>(english.c_str()))));
+}
+
+std::string GetContactDisplayName(ContactHandle contact) {
+    // The flag only on a Unicode host: an ANSI one still answers in 8 bits.
+    if (!HostIsUnicode) return CopyHostText(CallHostService(kSvcGetContactDisplayName, contact, 0));
+    return NarrowToUtf8(reinterpret_cast<const wchar_t*>(
+        CallHostService(kSvcGetContactDisplayName, contact, GCDNF_UNICODE)));
 }
 
 uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* setting,

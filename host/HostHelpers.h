@@ -13,8 +13,17 @@ uint32_t MakeVersion(uint32_t a, uint32_t b, uint32_t c, uint32_t d);
 // weigh 100, 50, 10 and 1; callers use only the sign.
 int CompareVersions(uint32_t x, uint32_t y);
 
+// Asks "Miranda/System/GetVersionText": a host whose version text names a
+// Unicode build. A host without the service, or one that fails it, is not.
+bool AskWhetherHostIsUnicode();
+
 // Hosts older than 0.1.1.0 have no language pack: the text comes back as is.
+// On a Unicode host the English text goes as wide text and the translation
+// comes back in UTF-8; on an ANSI host both are 8-bit.
 std::string Translate(const char* text);
+
+// "CList/GetContactDisplayName"; UTF-8 from a Unicode host's wide name.
+std::string GetContactDisplayName(ContactHandle contact);
 
 // Byte, word and dword values; any other type is handed back to the host
 // and reads as the default.

@@ -1,7 +1,6 @@
 #include "plugin/EditService.h"
 
 #include "host/HostHelpers.h"
-#include "host/HostLink.h"
 #include "plugin/InterfaceTexts.h"
 #include "plugin/LevelEditor.h"
 
@@ -19,7 +18,7 @@ intptr_t __cdecl OnEditVisibility(HostWParam contact, HostLParam) {
     if (EditorBusy || EditorWindow) return 0;
     CurrentContact = contact;
     if (contact != 0) {
-        const std::string name = CopyHostText(CallHostService(kSvcGetContactDisplayName, contact, 0));
+        const std::string name = GetContactDisplayName(contact);
         EditorTitle = name + ": " + RemoveFirstAmpersand(Translate(kMenuEntryText));
     } else {
         EditorTitle = RemoveFirstAmpersand(Translate(kMenuEntryText));

@@ -4,6 +4,7 @@
 #include "plugin/EditService.h"
 #include "plugin/MenuEntries.h"
 #include "plugin/VisibilityPass.h"
+#include "toolkit/WindowCalls.h"
 
 static PLUGININFO PluginInfo;
 static HookHandle PreBuildHook;
@@ -34,7 +35,9 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
     PluginInfo.authorEmail = "";
     PluginInfo.copyright = "Copyright (c) 2026 Quillmere contributors";
     PluginInfo.homepage = "";
-    PluginInfo.isTransient = 0;
+    // The host's plug-in list asks again once we run: from then on a Unicode
+    // host is told that we handle its wide text.
+    PluginInfo.isTransient = HostIsUnicode ? UNICODE_AWARE : 0;
     PluginInfo.replacesDefaultModule = 0;
     HostVersion = hostVersion;
     return &PluginInfo;
@@ -43,6 +46,9 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
 extern "C" __cdecl int Load(PLUGINLINK* link) {
     EditorBusy = false;
     PluginLink = *link;
+    // Decided once, before any window exists; where the system lacks the
+    // wide window calls the host is served as an ANSI one.
+    HostIsUnicode = UseWideWindowCalls(AskWhetherHostIsUnicode());
     PluginLink.HookEvent(kEvModulesLoaded, OnModulesLoaded);
     PreBuildHook = PluginLink.HookEvent(kEvPreBuildContactMenu, OnPreBuildContactMenu);
     StatusHook = PluginLink.HookEvent(kEvStatusModeChange, OnStatusModeChange);

@@ -6,6 +6,8 @@
 #include "plugin/SettingNames.h"
 #include "plugin/VisibilityPass.h"
 #include "toolkit/ModuleInstance.h"
+#include "toolkit/WideText.h"
+#include "toolkit/WindowCalls.h"
 
 ContactHandle CurrentContact = 0;
 std::string EditorTitle;
@@ -24,13 +26,17 @@ static bool EditorQuitPosted = false;
 // A window class name has at most 255 characters and cannot be empty. The
 // editor's classes differ only in their names, so a long title shares the
 // class of its first 255 characters, and an empty one (the host translated
-// the caption to nothing) takes a fixed name.
+// the caption to nothing) takes a fixed name. With the wide window calls the
+// characters are UTF-16 units, so the title is cut in wide form.
 constexpr std::string::size_type kMaxClassNameLength = 255;
 constexpr const char* kUntitledEditorClass = "Quillmere editor";
 
 static std::string EditorClassName(const std::string& title) {
     if (title.empty()) return kUntitledEditorClass;
-    return title.substr(0, kMaxClassNameLength);
+    if (!WideWindowCallsInUse()) return title.substr(0, kMaxClassNameLength);
+    const std::wstring wideTitle = WidenUtf8(title);
+    if (wideTitle.size() <= kMaxClassNameLength) return title;
+    return NarrowToUtf8(wideTitle.substr(0, kMaxClassNameLength).c_str());
 }
 
 template <class Control>
@@ -96,7 +102,7 @@ void CloseEditor(HWND window) {
         WriteSettingDword(0, kSettingsModule, kSettingEditorLeft, rect.left);
         WriteSettingDword(0, kSettingsModule, kSettingEditorTop, rect.top);
     }
-    SendMessageA(window, WM_CLOSE, 0, 0);
+    WinSendMessage(window, WM_CLOSE, 0, 0);
 }
 
 static void AcceptEditor(HWND window) {
@@ -127,7 +133,7 @@ static LRESULT CALLBACK EditorWndProc(HWND window, UINT message, WPARAM wParam, 
         return 0;
     case WM_CLOSE:
         EditorClosing = true;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return WinDefWindowProc(window, message, wParam, lParam);
     case WM_SHOWWINDOW:
         if (wParam == 0) CloseEditor(window);
         return 0;
@@ -146,7 +152,7 @@ static LRESULT CALLBACK EditorWndProc(HWND window, UINT message, WPARAM wParam, 
         }
         break;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return WinDefWindowProc(window, message, wParam, lParam);
 }
 
 static void RegisterEditorClass(const std::string& className) {
@@ -161,9 +167,8 @@ static void RegisterEditorClass(const std::string& className) {
     windowClass.hIconSm = LoadIconA(ModuleInstance(), "BRINDLEWISP");
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_MENU + 1);
-    windowClass.lpszClassName = className.c_str();
     // Fails harmlessly when the class exists from an earlier editor of this title.
-    RegisterClassExA(&windowClass);
+    WinRegisterClass(windowClass, className);
 }
 
 void RunEditor() {
@@ -175,9 +180,8 @@ void RunEditor() {
 
     EditorClosing = false;
     EditorQuitPosted = false;
-    EditorWindow = CreateWindowA(className.c_str(), EditorTitle.c_str(), kEditorStyle, EditorLeft,
-                                 EditorTop, kEditorWidth, kEditorHeight, nullptr, nullptr,
-                                 ModuleInstance(), nullptr);
+    EditorWindow = WinCreateWindow(0, className, EditorTitle, kEditorStyle, EditorLeft, EditorTop,
+                                   kEditorWidth, kEditorHeight, nullptr, ModuleInstance());
     // Without a window the loop would only wait for, and swallow, the host's quit.
     if (!EditorWindow) {
         FreeEditorControls();
@@ -189,9 +193,9 @@ void RunEditor() {
 
     MSG message = {};
     BOOL got;
-    while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
+    while ((got = WinGetMessage(&message)) > 0) {
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        WinDispatchMessage(&message);
     }
 
     // A quit the editor did not post is the host ending its own loop: close

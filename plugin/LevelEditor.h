@@ -11,7 +11,7 @@
 #include "toolkit/Controls.h"
 
 extern ContactHandle CurrentContact;  // 0: the global level
-extern std::string EditorTitle;       // window title and class name
+extern std::string EditorTitle;       // window title and class name, in the window calls' encoding
 extern int EditorLeft;                // last known position, screen pixels
 extern int EditorTop;
 extern HWND EditorWindow;             // non-null while the editor's loop runs

@@ -10,9 +10,16 @@
 CLISTMENUITEM ContactMenuItem;
 uintptr_t ContactMenuHandle;
 
+// An ANSI host shows the name as it is given. Every Unicode host translates
+// a menu entry's 8-bit English name itself, into wide text; a name already
+// translated into the language pack's code page would reach it as mojibake.
+static std::string MenuEntryName() {
+    return HostIsUnicode ? std::string(kMenuEntryText) : Translate(kMenuEntryText);
+}
+
 void AddMenuItems() {
-    // The translated name lives until the host's call returns; the host copies it.
-    const std::string name = Translate(kMenuEntryText);
+    // The name lives until the host's call returns; the host copies it.
+    const std::string name = MenuEntryName();
 
     CLISTMENUITEM mainItem = {};
     mainItem.cbSize = sizeof(CLISTMENUITEM);
@@ -43,7 +50,7 @@ uint32_t MenuFlagsFor(ContactHandle contact) {
 }
 
 int __cdecl OnPreBuildContactMenu(HostWParam contact, HostLParam) {
-    const std::string name = Translate(kMenuEntryText);
+    const std::string name = MenuEntryName();
     ContactMenuItem = CLISTMENUITEM{};
     ContactMenuItem.cbSize = sizeof(CLISTMENUITEM);
     ContactMenuItem.pszName = name.c_str();

@@ -35,3 +35,20 @@ std::string ListItemText(HWND list, int index) {
     text.resize(static_cast<size_t>(length));
     return text;
 }
+
+std::wstring WideTextOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(window, &text[0], length + 1);
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+std::wstring WideListItemText(HWND list, int index) {
+    const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return L"(no item)";
+    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+    SendMessageW(list, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}

@@ -15,3 +15,6 @@ std::vector<HWND> PluginTopLevelWindows();
 std::string TextOf(HWND window);
 // The text of a combo box's item; "(no item)" for an index it lacks.
 std::string ListItemText(HWND list, int index);
+// The same through the wide calls, as a Unicode window shows them.
+std::wstring WideTextOf(HWND window);
+std::wstring WideListItemText(HWND list, int index);

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sandbox/TextCodec.h"
+
 static SandboxHost* g_currentHost = nullptr;
 static HMODULE g_pluginModule = nullptr;  // mapped once per process
 
@@ -70,6 +72,7 @@ SandboxHost::SandboxHost() {
     link_.CallService = HostCallService;
     link_.unusedSlot40 = TrapSlot<void*>(HostTrap<40>);
     loadedProtocols_.insert("ICQ");
+    SetUnicode(false);
 }
 
 SandboxHost::~SandboxHost() {
@@ -223,15 +226,11 @@ intptr_t SandboxHost::OnCallService(const char* serviceName, HostWParam wParam, 
 
 intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostLParam lParam) {
     const std::string w = std::to_string(wParam);
-    if (service == kSvcTranslateString) {
-        const char* text = reinterpret_cast<const char*>(lParam);
-        Record(service + " " + Quote(text));
-        if (translateNull_ || !text) return 0;
-        auto found = translations_.find(text);
-        // Untranslated text comes back as the caller's own pointer.
-        return found == translations_.end() ? lParam
-                                            : reinterpret_cast<intptr_t>(found->second.c_str());
+    if (service == kSvcGetVersionText) {
+        Record(service + " " + w);
+        return ServeVersionText(wParam, reinterpret_cast<char*>(lParam));
     }
+    if (service == kSvcTranslateString) return ServeTranslate(wParam, lParam);
     if (service == kSvcGetSetting)
         return ServeGetSetting(wParam, reinterpret_cast<const DBCONTACTGETSETTING*>(lParam));
     if (service == kSvcWriteSetting)
@@ -274,10 +273,8 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
     if (service == kSvcCallContactService)
         return ServeCallContactService(reinterpret_cast<const CCSDATA*>(lParam));
     if (service == kSvcGetContactDisplayName) {
-        Record(service + " " + w);
-        auto found = displayNames_.find(wParam);
-        if (found == displayNames_.end()) return reinterpret_cast<intptr_t>("(Unknown Contact)");
-        return found->second ? reinterpret_cast<intptr_t>(found->second->c_str()) : 0;
+        Record(service + " " + w + (lParam ? " " + std::to_string(lParam) : ""));
+        return ServeDisplayName(wParam, lParam);
     }
     if (service == kSvcAddMainMenuItem)
         return ServeAddMenuItem(mainMenu_, kSvcAddMainMenuItem,
@@ -489,7 +486,7 @@ intptr_t SandboxHost::ServeAddMenuItem(std::vector<HostMenuItem>& menu, const ch
     if (item->cbSize != sizeof(CLISTMENUITEM)) return 0;
     HostMenuItem added;
     added.handle = 0x7000 + nextHandle_++;
-    added.name = item->pszName ? item->pszName : "";
+    added.name = MenuName(item->pszName);
     added.flags = item->flags;
     added.position = item->position;
     added.service = item->pszService ? item->pszService : "";
@@ -513,7 +510,7 @@ intptr_t SandboxHost::ServeModifyMenuItem(uintptr_t handle, const CLISTMENUITEM*
             if (existing.handle != handle) continue;
             // The CMIM_ bits say which fields change; only the flags do here.
             constexpr uint32_t kCmimName = 0x80000000;
-            if (item->flags & kCmimName) existing.name = item->pszName ? item->pszName : "";
+            if (item->flags & kCmimName) existing.name = MenuName(item->pszName);
             if (item->flags & CMIM_FLAGS) existing.flags = item->flags & 0x0FFFFFFF;
             return 0;
         }
@@ -593,6 +590,79 @@ std::optional<uint32_t> SandboxHost::Dword(ContactHandle contact, const std::str
 
 void SandboxHost::AddTranslation(const std::string& from, const std::string& to) {
     translations_[from] = to;
+}
+
+// --- ANSI and Unicode hosts -------------------------------------------------------------
+
+void SandboxHost::SetUnicode(bool unicode) {
+    unicode_ = unicode;
+    versionText_ = VersionTextAnswer{};
+    if (!unicode)
+        versionText_.text = "0.3.3.0";
+    else
+        versionText_.text = kHostIs64Bit ? "0.10.24.0 x64 Unicode" : "0.10.24.0 Unicode";
+}
+
+intptr_t SandboxHost::ServeVersionText(HostWParam size, char* buffer) {
+    if (!versionText_.served) return kServiceNotFound;
+    if (buffer && size > 0) {
+        const size_t length = std::min<size_t>(versionText_.text.size(), size - 1);
+        std::memcpy(buffer, versionText_.text.data(), length);
+        buffer[length] = '\0';
+    }
+    return versionText_.result;
+}
+
+intptr_t SandboxHost::ServeTranslate(HostWParam flags, HostLParam lParam) {
+    // An ANSI host knows no flag: it reads 8-bit text whatever wParam says.
+    const bool wide = unicode_ && (flags & LANG_UNICODE);
+    std::string text;
+    if (lParam)
+        text = wide ? Utf8FromWide(reinterpret_cast<const wchar_t*>(lParam))
+                    : std::string(reinterpret_cast<const char*>(lParam));
+    Record(std::string(kSvcTranslateString) + (flags ? " " + std::to_string(flags) : "") + " " +
+           (lParam ? Quote(text.c_str()) : "(null)"));
+    if (translateNull_ || !lParam) return 0;
+    auto found = translations_.find(text);
+    // Untranslated text comes back as the caller's own pointer.
+    if (found == translations_.end()) return lParam;
+    if (!unicode_) return reinterpret_cast<intptr_t>(found->second.c_str());
+    if (wide) {
+        std::wstring& copy = wideTranslations_[text];
+        copy = WideFromUtf8(found->second);
+        return reinterpret_cast<intptr_t>(copy.c_str());
+    }
+    std::string& copy = narrowTranslations_[text];
+    copy = CodePageFromUtf8(found->second, languagePackCodePage_);
+    return reinterpret_cast<intptr_t>(copy.c_str());
+}
+
+intptr_t SandboxHost::ServeDisplayName(ContactHandle contact, HostLParam flags) {
+    auto found = displayNames_.find(contact);
+    if (found == displayNames_.end()) {
+        if (unicode_ && (flags & GCDNF_UNICODE)) return reinterpret_cast<intptr_t>(L"(Unknown Contact)");
+        return reinterpret_cast<intptr_t>("(Unknown Contact)");
+    }
+    const std::string* name = found->second.get();
+    if (!name) return 0;
+    // An ANSI host ignores the flag and answers in 8 bits.
+    if (!unicode_) return reinterpret_cast<intptr_t>(name->c_str());
+    if (flags & GCDNF_UNICODE) {
+        std::wstring& copy = wideNames_[contact];
+        copy = WideFromUtf8(*name);
+        return reinterpret_cast<intptr_t>(copy.c_str());
+    }
+    std::string& copy = narrowNames_[contact];
+    copy = CodePageFromUtf8(*name, languagePackCodePage_);
+    return reinterpret_cast<intptr_t>(copy.c_str());
+}
+
+std::string SandboxHost::MenuName(const char* name) const {
+    if (!name) return "";
+    if (!unicode_) return name;
+    // A Unicode host translates the 8-bit English name into wide text itself.
+    auto found = translations_.find(name);
+    return found == translations_.end() ? name : found->second;
 }
 
 bool SandboxHost::ContactMenuShows(ContactHandle contact, const char* service) {

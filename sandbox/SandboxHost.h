@@ -53,7 +53,15 @@ struct HostMenuItem {
     std::string service;
 };
 
-constexpr uint32_t kSandboxHostVersion = 0x00030300;  // 0.3.3.0
+constexpr uint32_t kSandboxHostVersion = 0x00030300;         // 0.3.3.0
+constexpr uint32_t kSandboxUnicodeHostVersion = 0x000A1800;  // 0.10.24.0
+
+// How the host answers "Miranda/System/GetVersionText".
+struct VersionTextAnswer {
+    bool served = true;  // false: the host lacks the service
+    std::string text;    // copied into the caller's buffer, cut to its size
+    intptr_t result = 0;
+};
 
 class SandboxHost {
 public:
@@ -87,7 +95,8 @@ public:
 
     // --- Contacts and protocols ----------------------------------------------
     // proto null: a contact without protocol. displayName null: the host
-    // answers the display-name query with a null pointer.
+    // answers the display-name query with a null pointer. The name is in the
+    // host's text: 8 bits on an ANSI host, UTF-8 on a Unicode one.
     ContactHandle AddContact(const char* proto, const char* displayName = "Contact");
     void SetDisplayName(ContactHandle contact, const char* displayName);
     void SetProtocolLoaded(const std::string& proto, bool loaded);
@@ -149,7 +158,22 @@ public:
     // apparent mode, so that a view of the profile can catch up.
     void SetChangeListener(std::function<void()> listener) { changeListener_ = std::move(listener); }
 
+    // --- ANSI and Unicode hosts --------------------------------------------------
+    // An ANSI host (the default) keeps its texts in 8 bits, in the system's
+    // code page, and hands them out as they are. A Unicode host keeps them in
+    // UTF-8 here: display names, translations and the names its menus show.
+    // It hands out wide text to whoever asks for it (LANG_UNICODE,
+    // GCDNF_UNICODE), 8-bit text in the language pack's code page otherwise,
+    // lossily ("?" for what the page lacks), and translates the names of
+    // menu entries itself. Also sets the version text the host reports.
+    void SetUnicode(bool unicode);
+    bool IsUnicode() const { return unicode_; }
+    void SetVersionTextAnswer(const VersionTextAnswer& answer) { versionText_ = answer; }
+    // The code page of the language pack's 8-bit texts; CP_ACP by default.
+    void SetLanguagePackCodePage(UINT codePage) { languagePackCodePage_ = codePage; }
+
     // --- Translation -------------------------------------------------------------
+    // `to` is in the host's text: 8 bits on an ANSI host, UTF-8 on a Unicode one.
     void AddTranslation(const std::string& from, const std::string& to);
     void SetTranslationReturnsNull(bool returnsNull) { translateNull_ = returnsNull; }
 
@@ -196,6 +220,11 @@ private:
     intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
     intptr_t ServeFreeVariant(const DBVARIANT* value);
     intptr_t ServeGetAccount(const char* module);
+    intptr_t ServeVersionText(HostWParam size, char* buffer);
+    intptr_t ServeTranslate(HostWParam flags, HostLParam text);
+    intptr_t ServeDisplayName(ContactHandle contact, HostLParam flags);
+    // The host's own translation of a menu entry's name, on a Unicode host.
+    std::string MenuName(const char* name) const;
     void* CopyOfValue(const StoredSetting& stored);
     intptr_t ServeCallContactService(const CCSDATA* call);
     intptr_t ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
@@ -235,6 +264,16 @@ private:
     std::function<void()> changeListener_;
     std::map<std::string, std::string> translations_;
     bool translateNull_ = false;
+
+    bool unicode_ = false;
+    VersionTextAnswer versionText_;
+    UINT languagePackCodePage_ = CP_ACP;
+    // What a Unicode host has handed out, kept until the same text is asked
+    // for again.
+    std::map<std::string, std::wstring> wideTranslations_;
+    std::map<std::string, std::string> narrowTranslations_;
+    std::map<ContactHandle, std::wstring> wideNames_;
+    std::map<ContactHandle, std::string> narrowNames_;
 
     std::vector<HostMenuItem> mainMenu_;
     std::vector<HostMenuItem> contactMenu_;

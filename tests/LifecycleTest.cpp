@@ -6,10 +6,13 @@
 
 using Lifecycle = PluginTest;
 
-TEST_F(Lifecycle, LoadHooksThreeEventsInOrder) {
+// The version text tells a Unicode build of the host from an ANSI one; the
+// buffer is 256 bytes.
+TEST_F(Lifecycle, LoadAsksTheVersionTextThenHooksThreeEventsInOrder) {
     host.CallPluginInfo();
     ASSERT_EQ(0, host.CallLoad());
-    EXPECT_TRUE(SameCalls({"HookEvent Miranda/System/ModulesLoaded -> 1",
+    EXPECT_TRUE(SameCalls({"Miranda/System/GetVersionText 256",
+                           "HookEvent Miranda/System/ModulesLoaded -> 1",
                            "HookEvent CList/PreBuildContactMenu -> 2",
                            "HookEvent CList/StatusModeChange -> 3"},
                           host.LogTexts()));
@@ -126,10 +129,11 @@ TEST_F(Lifecycle, EveryInformationQueryOverwritesTheHostVersion) {
 
 // --- Load -------------------------------------------------------------------------------
 
-TEST_F(Lifecycle, LoadReturnsZeroAndCallsNothingButHookEvent) {
+TEST_F(Lifecycle, LoadReturnsZeroAndCallsNothingButTheVersionTextAndHookEvent) {
     host.CallPluginInfo();
     EXPECT_EQ(0, host.CallLoad());
-    EXPECT_EQ(3u, host.Log().size());
+    EXPECT_EQ(4u, host.Log().size());
+    EXPECT_EQ(1u, host.CountCalls(kSvcGetVersionText));
     EXPECT_EQ(3u, host.CountCalls("HookEvent "));
     EXPECT_EQ(1u, host.HookCount(kEvModulesLoaded));
     EXPECT_EQ(1u, host.HookCount(kEvPreBuildContactMenu));

@@ -31,7 +31,7 @@ public:
     HWND Handle = nullptr;        // the control's window; not owned, it goes with the parent
     HWND ParentHandle = nullptr;  // not owned
     WNDPROC OldWndProc = nullptr; // the window's own procedure once replaced
-    std::string Text;
+    std::string Text;             // in the window calls' encoding (toolkit/WindowCalls.h)
     int Top = 0;                  // Left, Top, Width, Height: parent client pixels,
     int Left = 0;                 // taken when the window is created
     int Width = 100;

@@ -1,5 +1,7 @@
 #include "toolkit/Controls.h"
 
+#include "toolkit/WindowCalls.h"
+
 // The styles each control is created with: WS_CHILD | WS_VISIBLE, plus
 // WS_TABSTOP for the controls that take the keyboard.
 constexpr DWORD kChildVisible = WS_CHILD | WS_VISIBLE;
@@ -30,13 +32,12 @@ void TsVCLComboBox::CreateWnd() { CreateWindowHandle("COMBOBOX", 0, kDropDownLis
 
 // CB_ADDSTRING; the new item's index.
 int TsVCLComboBox::AddItem(const std::string& text) {
-    return static_cast<int>(
-        SendMessageA(Handle, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    return static_cast<int>(WinSendText(Handle, CB_ADDSTRING, 0, text));
 }
 
 // CB_GETCURSEL; -1 (CB_ERR) when nothing is selected.
-int TsVCLComboBox::GetItemIndex() { return static_cast<int>(SendMessageA(Handle, CB_GETCURSEL, 0, 0)); }
+int TsVCLComboBox::GetItemIndex() { return static_cast<int>(WinSendMessage(Handle, CB_GETCURSEL, 0, 0)); }
 
 // CB_SETCURSEL; -1 clears the selection. An index past the end selects
 // nothing: Windows clears the selection there too, Wine keeps it.
-void TsVCLComboBox::SetItemIndex(int index) { SendMessageA(Handle, CB_SETCURSEL, index, 0); }
+void TsVCLComboBox::SetItemIndex(int index) { WinSendMessage(Handle, CB_SETCURSEL, index, 0); }

@@ -3,6 +3,7 @@
 #include "toolkit/Controls.h"
 #include "toolkit/ModuleInstance.h"
 #include "toolkit/ScreenDensity.h"
+#include "toolkit/WindowCalls.h"
 
 static void DeleteFontSafe(HFONT* font) {
     if (*font) DeleteObject(*font);
@@ -15,13 +16,13 @@ TsVCLWinControl::TsVCLWinControl(HWND parentHandle) : ParentHandle(parentHandle)
 
 TsVCLWinControl::~TsVCLWinControl() {
     if (Handle && IsWindow(Handle)) {
-        if (GetWindowLongPtrA(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
-            SetWindowLongPtrA(Handle, GWLP_USERDATA, 0);
-        if (OldWndProc && GetWindowLongPtrA(Handle, GWLP_WNDPROC) ==
+        if (WinGetWindowLong(Handle, GWLP_USERDATA) == reinterpret_cast<LONG_PTR>(this))
+            WinSetWindowLong(Handle, GWLP_USERDATA, 0);
+        if (OldWndProc && WinGetWindowLong(Handle, GWLP_WNDPROC) ==
                               reinterpret_cast<LONG_PTR>(ControlSubclassProc))
-            SetWindowLongPtrA(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldWndProc));
+            WinSetWindowLong(Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(OldWndProc));
         // The window must not go on drawing with a font that is about to be deleted.
-        if (FontHandle) SendMessageA(Handle, WM_SETFONT, 0, 0);
+        if (FontHandle) WinSendMessage(Handle, WM_SETFONT, 0, 0);
     }
     DeleteFontSafe(&FontHandle);
 }
@@ -30,17 +31,17 @@ std::string TsVCLWinControl::GetText() { return Text; }
 
 void TsVCLWinControl::SetText(const std::string& text) {
     Text = text;
-    if (Handle) SetWindowTextA(Handle, Text.c_str());
+    if (Handle) WinSetWindowText(Handle, Text);
 }
 
 void TsVCLWinControl::CreateWindowHandle(const char* className, DWORD exStyle, DWORD style) {
-    Handle = CreateWindowExA(exStyle, className, Text.c_str(), style, Left, Top, Width, Height,
-                             ParentHandle, nullptr, ModuleInstance(), nullptr);
+    Handle = WinCreateWindow(exStyle, className, Text, style, Left, Top, Width, Height,
+                             ParentHandle, ModuleInstance());
     if (!FontHandle) FontHandle = CreateFontHandle();
-    SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle), 0);
-    SetWindowLongPtrA(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    WinSendMessage(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle), 0);
+    WinSetWindowLong(Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     if (style & WS_TABSTOP)
-        OldWndProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        OldWndProc = reinterpret_cast<WNDPROC>(WinSetWindowLong(
             Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlSubclassProc)));
 }
 
@@ -58,7 +59,7 @@ void TsVCLWinControl::SetFontSize(int points) {
     DeleteFontSafe(&FontHandle);
     if (Handle) {
         FontHandle = CreateFontHandle();
-        SendMessageA(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle), 0);
+        WinSendMessage(Handle, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle), 0);
     }
 }
 
@@ -72,13 +73,13 @@ void TsVCLWinControl::Show() {
 // closes the window, Esc) can end with the object released.
 LRESULT CALLBACK ControlSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     const auto* control =
-        reinterpret_cast<const TsVCLWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        reinterpret_cast<const TsVCLWinControl*>(WinGetWindowLong(window, GWLP_USERDATA));
     // No object: it was released while another subclass sat on top of ours,
     // so its destructor could not take us out of the chain. The window's own
     // procedure is still the class's.
     if (!control || !control->OldWndProc)
-        return CallWindowProcA(reinterpret_cast<WNDPROC>(GetClassLongPtrA(window, GCLP_WNDPROC)),
-                               window, message, wParam, lParam);
+        return WinCallWindowProc(reinterpret_cast<WNDPROC>(WinGetClassLong(window, GCLP_WNDPROC)),
+                                 window, message, wParam, lParam);
     const WNDPROC oldWndProc = control->OldWndProc;
     const HWND self = control->Handle;
     const HWND parent = control->ParentHandle;
@@ -90,10 +91,10 @@ LRESULT CALLBACK ControlSubclassProc(HWND window, UINT message, WPARAM wParam, L
         return 0;
     }
     if (message == WM_CHAR && wParam == VK_ESCAPE &&
-        (GetWindowLongA(parent, GWL_STYLE) & WS_VISIBLE)) {
+        (WinGetWindowLong(parent, GWL_STYLE) & WS_VISIBLE)) {
         ShowWindow(parent, SW_HIDE);
         return 0;
     }
-    if (message == WM_SETFOCUS) SendMessageA(self, EM_SETSEL, 0, -1);
-    return CallWindowProcA(oldWndProc, self, message, wParam, lParam);
+    if (message == WM_SETFOCUS) WinSendMessage(self, EM_SETSEL, 0, -1);
+    return WinCallWindowProc(oldWndProc, self, message, wParam, lParam);
 }

@@ -1,0 +1,9 @@
+// UTF-8 and wide (UTF-16) text. Where the wide window calls are in use, the
+// plug-in keeps its texts in UTF-8 and widens them at each call.
+#pragma once
+
+#include <string>
+
+std::wstring WidenUtf8(const std::string& utf8);
+// Null gives an empty text.
+std::string NarrowToUtf8(const wchar_t* wide);
