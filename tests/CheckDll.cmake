@@ -25,6 +25,22 @@ if(NOT "KERNEL32.DLL" IN_LIST imports OR NOT "USER32.DLL" IN_LIST imports)
     message(FATAL_ERROR "Import table not found or incomplete: ${imports}")
 endif()
 
+# No wide window function is imported: the DLL must load on systems without
+# Unicode window support, which lack some of them; it looks them up when a
+# Unicode host needs them. A wide function's name ends in a small letter or
+# digit and "W" (CreateWindowExW), unlike ShowWindow or CreateFontIndirectA.
+string(REGEX MATCHALL "\t[0-9a-f]+\t +[0-9]+ +[A-Za-z_0-9]+" importedFunctions "${dump}")
+foreach(line IN LISTS importedFunctions)
+    string(REGEX REPLACE ".* " "" function "${line}")
+    if(function MATCHES "[a-z0-9]W$")
+        message(FATAL_ERROR "The DLL imports the wide function ${function}")
+    endif()
+endforeach()
+list(LENGTH importedFunctions importedCount)
+if(importedCount LESS 10)
+    message(FATAL_ERROR "Only ${importedCount} imported functions were found: the import table was misread")
+endif()
+
 # Exports: the lines of the "[Ordinal/Name Pointer] Table".
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[^\n]+\n)+)" table "${dump}")
 set(table "${CMAKE_MATCH_1}")
