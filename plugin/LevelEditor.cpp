@@ -34,9 +34,7 @@ constexpr const char* kUntitledEditorClass = "Quillmere editor";
 static std::string EditorClassName(const std::string& title) {
     if (title.empty()) return kUntitledEditorClass;
     if (!WideWindowCallsInUse()) return title.substr(0, kMaxClassNameLength);
-    const std::wstring wideTitle = WidenUtf8(title);
-    if (wideTitle.size() <= kMaxClassNameLength) return title;
-    return NarrowToUtf8(wideTitle.substr(0, kMaxClassNameLength).c_str());
+    return title.substr(0, Utf8PrefixOfWideLength(title, kMaxClassNameLength));
 }
 
 template <class Control>

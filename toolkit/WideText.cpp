@@ -16,8 +16,24 @@ std::string NarrowToUtf8(const wchar_t* wide) {
     if (!wide || !*wide) return std::string();
     const int length = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     if (length <= 1) return std::string();
-    std::string utf8(static_cast<size_t>(length), '\0');
+    // The string's own terminating NUL takes the one the conversion writes.
+    std::string utf8(static_cast<size_t>(length - 1), '\0');
     WideCharToMultiByte(CP_UTF8, 0, wide, -1, &utf8[0], length, nullptr, nullptr);
-    utf8.resize(static_cast<size_t>(length - 1));  // without the terminating NUL
     return utf8;
+}
+
+size_t Utf8PrefixOfWideLength(const std::string& utf8, size_t wideLength) {
+    size_t bytes = 0;
+    size_t units = 0;
+    while (bytes < utf8.size()) {
+        // A lead byte tells the character's length: 0xxxxxxx, 110xxxxx,
+        // 1110xxxx or 11110xxx; only the last needs two units (a surrogate pair).
+        const unsigned char lead = static_cast<unsigned char>(utf8[bytes]);
+        const size_t length = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        const size_t needed = length == 4 ? 2 : 1;
+        if (units + needed > wideLength) break;
+        units += needed;
+        bytes += length;
+    }
+    return bytes < utf8.size() ? bytes : utf8.size();
 }

@@ -7,3 +7,7 @@
 std::wstring WidenUtf8(const std::string& utf8);
 // Null gives an empty text.
 std::string NarrowToUtf8(const wchar_t* wide);
+
+// The length in bytes of the longest start of `utf8` that widens to at most
+// `wideLength` UTF-16 units; a character that needs two units is not split.
+size_t Utf8PrefixOfWideLength(const std::string& utf8, size_t wideLength);
