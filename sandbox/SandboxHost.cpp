@@ -22,7 +22,7 @@ static uintptr_t __cdecl HostCreateServiceFunction(const char* name, HostService
     return g_currentHost ? g_currentHost->OnCreateServiceFunction(name, service) : 0;
 }
 static intptr_t __cdecl HostCallService(const char* name, HostWParam wParam, HostLParam lParam) {
-    return g_currentHost ? g_currentHost->OnCallService(name, wParam, lParam) : kServiceNotFound;
+    return g_currentHost ? g_currentHost->OnCallService(name, wParam, lParam) : kSandboxServiceNotFound;
 }
 
 // The seven slots the plug-in has no business calling. A cdecl caller cleans
@@ -149,7 +149,7 @@ int SandboxHost::FireEvent(const char* eventName, HostWParam wParam, HostLParam 
 intptr_t SandboxHost::CallPluginService(const char* serviceName, HostWParam wParam,
                                         HostLParam lParam) {
     auto found = pluginServices_.find(serviceName);
-    if (found == pluginServices_.end()) return kServiceNotFound;
+    if (found == pluginServices_.end()) return kSandboxServiceNotFound;
     return found->second(wParam, lParam);
 }
 
@@ -214,7 +214,7 @@ void SandboxHost::Record(std::string text, const void* record, size_t size) {
 intptr_t SandboxHost::OnCallService(const char* serviceName, HostWParam wParam, HostLParam lParam) {
     if (!serviceName) {
         Record("CallService (null)");
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
     }
     return Serve(serviceName, wParam, lParam);
 }
@@ -292,7 +292,7 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
     Record(service + " " + w + " " + std::to_string(lParam));
     auto own = pluginServices_.find(service);
     if (own != pluginServices_.end()) return own->second(wParam, lParam);
-    return kServiceNotFound;
+    return kSandboxServiceNotFound;
 }
 
 static std::string SettingName(const char* module, const char* setting) {
@@ -421,7 +421,7 @@ bool SandboxHost::IsIcqModule(const std::string& module) const {
 }
 
 intptr_t SandboxHost::ServeGetAccount(const char* module) {
-    if (!accountsEnabled_) return kServiceNotFound;
+    if (!accountsEnabled_) return kSandboxServiceNotFound;
     if (!module) return 0;
     auto found = accountRecords_.find(module);
     return found == accountRecords_.end() ? 0 : reinterpret_cast<intptr_t>(found->second.get());
@@ -459,7 +459,7 @@ intptr_t SandboxHost::ServeWriteSetting(HostWParam contact, const DBCONTACTWRITE
 intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     if (!call) {
         Record(std::string(kSvcCallContactService) + " (null)");
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
     }
     Record(std::string(kSvcCallContactService) + " " + std::to_string(call->hContact) + " " +
                Quote(call->szProtoService) + " " + std::to_string(call->wParam) + " " +
@@ -468,9 +468,9 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     // The host prefixes the contact's module to the relative service name;
     // an ICQ account's module serves the ICQ protocol's services.
     const std::string* proto = ProtocolOf(call->hContact);
-    if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kServiceNotFound;
+    if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kSandboxServiceNotFound;
     if (!IsIcqModule(*proto) || std::strcmp(call->szProtoService, kPssSetApparentMode) != 0)
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
     NotifyChange();
     return 0;
@@ -603,12 +603,12 @@ bool SandboxHost::ContactMenuShows(ContactHandle contact, const char* service) {
 }
 
 intptr_t SandboxHost::ClickMainMenuItem(size_t index) {
-    if (index >= mainMenu_.size()) return kServiceNotFound;
+    if (index >= mainMenu_.size()) return kSandboxServiceNotFound;
     return CallPluginService(mainMenu_[index].service.c_str(), 0, 0);
 }
 
 intptr_t SandboxHost::ClickContactMenuItem(size_t index, ContactHandle contact) {
-    if (index >= contactMenu_.size()) return kServiceNotFound;
+    if (index >= contactMenu_.size()) return kSandboxServiceNotFound;
     return CallPluginService(contactMenu_[index].service.c_str(), contact, 0);
 }
 

@@ -55,6 +55,15 @@ struct HostMenuItem {
 
 constexpr uint32_t kSandboxHostVersion = 0x00030300;  // 0.3.3.0
 
+// What the real host's "CallService" answers for a service it does not have,
+// on the target being built. The sandbox states it on its own, apart from the
+// plug-in's constant, so that a plug-in expecting another value shows in tests.
+#ifdef _WIN64
+constexpr intptr_t kSandboxServiceNotFound = static_cast<intptr_t>(0x8000000000000000ull);
+#else
+constexpr intptr_t kSandboxServiceNotFound = static_cast<intptr_t>(0x80000000u);
+#endif
+
 class SandboxHost {
 public:
     SandboxHost();

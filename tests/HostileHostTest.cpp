@@ -450,6 +450,9 @@ TEST_F(HostileHost, ContactCountThatLiesNeverWalksPastTheList) {
         {"zero", 0, 0},
         {"minus one", -1, 0},
         {"most negative", INT_MIN, 0},
+        {"no such service", kSandboxServiceNotFound, 0},
+        // The most negative count of a 32-bit host is an ordinary one on a 64-bit host.
+        {"0x80000000", static_cast<intptr_t>(0x80000000u), kHostIs64Bit ? size_t{3} : size_t{0}},
     };
     std::vector<ContactHandle> contacts;
     for (int level : {1, 3, 6}) {
