@@ -16,8 +16,8 @@ int CompareVersions(uint32_t x, uint32_t y);
 // Hosts older than 0.1.1.0 have no language pack: the text comes back as is.
 std::string Translate(const char* text);
 
-// Byte, word and dword values; any other type is handed back to the host
-// and reads as the default.
+// Byte, word and dword values, each read at its own width and zero-extended;
+// any other type is handed back to the host and reads as the default.
 uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* setting,
                          uint32_t defaultValue);
 void WriteSettingDword(ContactHandle contact, const char* module, const char* setting,

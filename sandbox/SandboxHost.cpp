@@ -311,10 +311,15 @@ intptr_t SandboxHost::ServeGetSetting(HostWParam contact, const DBCONTACTGETSETT
     auto found = settings_.find(SettingKey{contact, request->szModule, request->szSetting});
     if (found == settings_.end()) return 1;
     // The host writes the value in its stored type and width, as a real
-    // database does; the rest of the union keeps what the caller put there.
+    // database does; the rest of the union keeps what the caller put there,
+    // or what a cache left there when stale bytes are asked for.
     DBVARIANT* value = request->pValue;
     const StoredSetting& stored = found->second;
     value->type = stored.type;
+    const bool isNumber = stored.type == DBVT_BYTE || stored.type == DBVT_WORD || stored.type == DBVT_DWORD;
+    if (staleValueBytes_ && isNumber)
+        std::memset(reinterpret_cast<uint8_t*>(value) + offsetof(DBVARIANT, dVal), *staleValueBytes_,
+                    sizeof(DBVARIANT) - offsetof(DBVARIANT, dVal));
     switch (stored.type) {
     case DBVT_BYTE: value->bVal = static_cast<uint8_t>(stored.number); break;
     case DBVT_WORD: value->wVal = static_cast<uint16_t>(stored.number); break;

@@ -153,6 +153,11 @@ public:
     const std::map<SettingKey, StoredSetting>& Settings() const { return settings_; }
     // Goes up by one with every write a plug-in makes through the host.
     uint64_t SettingsRevision() const { return settingsRevision_; }
+    // Set: a byte, word or dword value read through "DB/Contact/GetSetting"
+    // comes with every byte of the value past its width set to the pattern,
+    // as a real host's cache copies in the record an earlier reader handed it.
+    // Unset (the default): those bytes keep what the caller put there.
+    void SetStaleValueBytes(std::optional<uint8_t> pattern) { staleValueBytes_ = pattern; }
 
     // Called after a plug-in has written a setting or changed a contact's
     // apparent mode, so that a view of the profile can catch up.
@@ -241,6 +246,7 @@ private:
     size_t copiesGivenBack_ = 0;
     size_t strayFrees_ = 0;
     uint64_t settingsRevision_ = 0;
+    std::optional<uint8_t> staleValueBytes_;
     std::function<void()> changeListener_;
     std::map<std::string, std::string> translations_;
     bool translateNull_ = false;

@@ -216,7 +216,7 @@ TEST_F(VisibilityPass, LevelsOutsideTheRangeTable) {
     }
 }
 
-TEST_F(VisibilityPass, LevelsStoredInOtherTypesAreReadThroughTheDwordField) {
+TEST_F(VisibilityPass, LevelsStoredInOtherTypesAreReadAtTheirWidth) {
     StoredSetting byteSix;
     byteSix.type = DBVT_BYTE;
     byteSix.number = 6;
