@@ -216,7 +216,23 @@ intptr_t SandboxHost::OnCallService(const char* serviceName, HostWParam wParam, 
         Record("CallService (null)");
         return kSandboxServiceNotFound;
     }
+    if (FaultApplies(serviceName, lParam)) {
+        Record("HostFault " + std::string(serviceName) + (fault_->setting.empty() ? "" : " " + fault_->setting));
+        throw HostFault{serviceName};
+    }
     return Serve(serviceName, wParam, lParam);
+}
+
+void SandboxHost::SetFault(const std::string& service, const std::string& setting) {
+    fault_ = Fault{service, setting};
+}
+
+bool SandboxHost::FaultApplies(const char* serviceName, HostLParam lParam) const {
+    if (!fault_ || fault_->service != serviceName) return false;
+    if (fault_->setting.empty()) return true;
+    const auto* request = reinterpret_cast<const DBCONTACTGETSETTING*>(lParam);
+    return fault_->service == kSvcGetSetting && request && request->szSetting &&
+           fault_->setting == request->szSetting;
 }
 
 // --- The host's services ------------------------------------------------------------

@@ -53,6 +53,12 @@ struct HostMenuItem {
     std::string service;
 };
 
+// What a service set to fail throws from inside the host's call, so that it
+// travels up through the plug-in's frames to whatever handler is above them.
+struct HostFault {
+    std::string service;
+};
+
 constexpr uint32_t kSandboxHostVersion = 0x00030300;  // 0.3.3.0
 
 // What the real host's "CallService" answers for a service it does not have,
@@ -177,6 +183,13 @@ public:
     intptr_t ClickMainMenuItem(size_t index);
     intptr_t ClickContactMenuItem(size_t index, ContactHandle contact);
 
+    // --- Faults --------------------------------------------------------------------
+    // Every call of `service` throws a HostFault instead of answering, until
+    // ClearFault; with a setting name, only the "DB/Contact/GetSetting" calls
+    // that read that setting do. The call is logged as "HostFault" and its name.
+    void SetFault(const std::string& service, const std::string& setting = "");
+    void ClearFault() { fault_.reset(); }
+
     // --- The call log -------------------------------------------------------------
     const std::vector<HostCall>& Log() const { return log_; }
     std::vector<std::string> LogTexts() const;
@@ -204,6 +217,7 @@ private:
         HostHook function;
     };
     void Record(std::string text, const void* record = nullptr, size_t size = 0);
+    bool FaultApplies(const char* serviceName, HostLParam lParam) const;
     void NotifyChange();
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
@@ -253,6 +267,12 @@ private:
 
     std::vector<HostMenuItem> mainMenu_;
     std::vector<HostMenuItem> contactMenu_;
+
+    struct Fault {
+        std::string service;
+        std::string setting;  // empty: every call of the service
+    };
+    std::optional<Fault> fault_;
 
     std::vector<HostCall> log_;
     bool logging_ = true;
