@@ -229,8 +229,11 @@ constexpr HostLParam GCDNF_UNICODE = 2;
 constexpr const char* kSvcAddMainMenuItem = "CList/AddMainMenuItem";
 constexpr const char* kSvcAddContactMenuItem = "CList/AddContactMenuItem";
 constexpr const char* kSvcModifyMenuItem = "CList/ModifyMenuItem";
-// What "CallService" answers for a service the host does not have.
-constexpr intptr_t kServiceNotFound = static_cast<intptr_t>(0x80000000u);
+// What "CallService" answers for a service the host does not have: the
+// smallest pointer-sized integer, 0x80000000 on a 32-bit host and
+// 0x8000000000000000 on a 64-bit one. A 64-bit host's answer is no address,
+// and 0x80000000 there is an ordinary value.
+constexpr intptr_t kServiceNotFound = INTPTR_MIN;
 // The protocol-relative service of the ICQ protocol reached through CallContactService.
 constexpr const char* kPssSetApparentMode = "/SetApparentMode";
 

@@ -66,13 +66,13 @@ uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* 
     // "DB/Contact/GetSetting": 0 on success.
     if (CallHostService(kSvcGetSetting, contact, reinterpret_cast<HostLParam>(&request)) != 0)
         return defaultValue;
+    // The host writes only the stored width; the bytes past it are whatever
+    // was there before, and a host's cache copies in a whole record an
+    // earlier reader handed it. A narrow value is read at its own width.
     switch (value.type) {
-    case DBVT_BYTE:
-    case DBVT_WORD:
-    case DBVT_DWORD:
-        // The host wrote only the stored width over the default; the whole
-        // 32-bit field is taken, as it always has been.
-        return value.dVal;
+    case DBVT_BYTE: return value.bVal;
+    case DBVT_WORD: return value.wVal;
+    case DBVT_DWORD: return value.dVal;
     default:
         // Text and binary values (another program may have stored the
         // setting so) come as a copy the host made, which only the host can

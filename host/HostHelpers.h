@@ -25,8 +25,8 @@ std::string Translate(const char* text);
 // "CList/GetContactDisplayName"; UTF-8 from a Unicode host's wide name.
 std::string GetContactDisplayName(ContactHandle contact);
 
-// Byte, word and dword values; any other type is handed back to the host
-// and reads as the default.
+// Byte, word and dword values, each read at its own width and zero-extended;
+// any other type is handed back to the host and reads as the default.
 uint32_t GetSettingDword(ContactHandle contact, const char* module, const char* setting,
                          uint32_t defaultValue);
 void WriteSettingDword(ContactHandle contact, const char* module, const char* setting,

@@ -25,8 +25,8 @@ static VisibilityLevel ReadLevel(ContactHandle contact) {
 void ApplyVisibility(int passKind) {
     const VisibilityLevel globalLevel = ReadLevel(0);
     intptr_t contactCount = CallHostService(kSvcGetContactCount, 0, 0);
-    // "No such service" is 0x80000000: a negative count on a 32-bit host, but
-    // two billion contacts on a 64-bit one. Either way there is none to walk.
+    // "No such service" is the most negative count on either host, and a
+    // host without the count has no contacts to walk.
     if (contactCount == kServiceNotFound) contactCount = 0;
     ContactHandle contact = CallHostService(kSvcFindFirstContact, 0, 0);
     // The walk also ends when the host runs out of contacts (handle 0, the

@@ -24,7 +24,7 @@ static uintptr_t __cdecl HostCreateServiceFunction(const char* name, HostService
     return g_currentHost ? g_currentHost->OnCreateServiceFunction(name, service) : 0;
 }
 static intptr_t __cdecl HostCallService(const char* name, HostWParam wParam, HostLParam lParam) {
-    return g_currentHost ? g_currentHost->OnCallService(name, wParam, lParam) : kServiceNotFound;
+    return g_currentHost ? g_currentHost->OnCallService(name, wParam, lParam) : kSandboxServiceNotFound;
 }
 
 // The seven slots the plug-in has no business calling. A cdecl caller cleans
@@ -152,7 +152,7 @@ int SandboxHost::FireEvent(const char* eventName, HostWParam wParam, HostLParam 
 intptr_t SandboxHost::CallPluginService(const char* serviceName, HostWParam wParam,
                                         HostLParam lParam) {
     auto found = pluginServices_.find(serviceName);
-    if (found == pluginServices_.end()) return kServiceNotFound;
+    if (found == pluginServices_.end()) return kSandboxServiceNotFound;
     return found->second(wParam, lParam);
 }
 
@@ -217,9 +217,25 @@ void SandboxHost::Record(std::string text, const void* record, size_t size) {
 intptr_t SandboxHost::OnCallService(const char* serviceName, HostWParam wParam, HostLParam lParam) {
     if (!serviceName) {
         Record("CallService (null)");
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
+    }
+    if (FaultApplies(serviceName, lParam)) {
+        Record("HostFault " + std::string(serviceName) + (fault_->setting.empty() ? "" : " " + fault_->setting));
+        throw HostFault{serviceName};
     }
     return Serve(serviceName, wParam, lParam);
+}
+
+void SandboxHost::SetFault(const std::string& service, const std::string& setting) {
+    fault_ = Fault{service, setting};
+}
+
+bool SandboxHost::FaultApplies(const char* serviceName, HostLParam lParam) const {
+    if (!fault_ || fault_->service != serviceName) return false;
+    if (fault_->setting.empty()) return true;
+    const auto* request = reinterpret_cast<const DBCONTACTGETSETTING*>(lParam);
+    return fault_->service == kSvcGetSetting && request && request->szSetting &&
+           fault_->setting == request->szSetting;
 }
 
 // --- The host's services ------------------------------------------------------------
@@ -289,7 +305,7 @@ intptr_t SandboxHost::Serve(const std::string& service, HostWParam wParam, HostL
     Record(service + " " + w + " " + std::to_string(lParam));
     auto own = pluginServices_.find(service);
     if (own != pluginServices_.end()) return own->second(wParam, lParam);
-    return kServiceNotFound;
+    return kSandboxServiceNotFound;
 }
 
 static std::string SettingName(const char* module, const char* setting) {
@@ -308,10 +324,15 @@ intptr_t SandboxHost::ServeGetSetting(HostWParam contact, const DBCONTACTGETSETT
     auto found = settings_.find(SettingKey{contact, request->szModule, request->szSetting});
     if (found == settings_.end()) return 1;
     // The host writes the value in its stored type and width, as a real
-    // database does; the rest of the union keeps what the caller put there.
+    // database does; the rest of the union keeps what the caller put there,
+    // or what a cache left there when stale bytes are asked for.
     DBVARIANT* value = request->pValue;
     const StoredSetting& stored = found->second;
     value->type = stored.type;
+    const bool isNumber = stored.type == DBVT_BYTE || stored.type == DBVT_WORD || stored.type == DBVT_DWORD;
+    if (staleValueBytes_ && isNumber)
+        std::memset(reinterpret_cast<uint8_t*>(value) + offsetof(DBVARIANT, dVal), *staleValueBytes_,
+                    sizeof(DBVARIANT) - offsetof(DBVARIANT, dVal));
     switch (stored.type) {
     case DBVT_BYTE: value->bVal = static_cast<uint8_t>(stored.number); break;
     case DBVT_WORD: value->wVal = static_cast<uint16_t>(stored.number); break;
@@ -418,7 +439,7 @@ bool SandboxHost::IsIcqModule(const std::string& module) const {
 }
 
 intptr_t SandboxHost::ServeGetAccount(const char* module) {
-    if (!accountsEnabled_) return kServiceNotFound;
+    if (!accountsEnabled_) return kSandboxServiceNotFound;
     if (!module) return 0;
     auto found = accountRecords_.find(module);
     return found == accountRecords_.end() ? 0 : reinterpret_cast<intptr_t>(found->second.get());
@@ -456,7 +477,7 @@ intptr_t SandboxHost::ServeWriteSetting(HostWParam contact, const DBCONTACTWRITE
 intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     if (!call) {
         Record(std::string(kSvcCallContactService) + " (null)");
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
     }
     Record(std::string(kSvcCallContactService) + " " + std::to_string(call->hContact) + " " +
                Quote(call->szProtoService) + " " + std::to_string(call->wParam) + " " +
@@ -465,9 +486,9 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     // The host prefixes the contact's module to the relative service name;
     // an ICQ account's module serves the ICQ protocol's services.
     const std::string* proto = ProtocolOf(call->hContact);
-    if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kServiceNotFound;
+    if (!proto || !loadedProtocols_.count(*proto) || !call->szProtoService) return kSandboxServiceNotFound;
     if (!IsIcqModule(*proto) || std::strcmp(call->szProtoService, kPssSetApparentMode) != 0)
-        return kServiceNotFound;
+        return kSandboxServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
     NotifyChange();
     return 0;
@@ -604,7 +625,7 @@ void SandboxHost::SetUnicode(bool unicode) {
 }
 
 intptr_t SandboxHost::ServeVersionText(HostWParam size, char* buffer) {
-    if (!versionText_.served) return kServiceNotFound;
+    if (!versionText_.served) return kSandboxServiceNotFound;
     if (buffer && size > 0) {
         const size_t length = std::min<size_t>(versionText_.text.size(), size - 1);
         std::memcpy(buffer, versionText_.text.data(), length);
@@ -673,12 +694,12 @@ bool SandboxHost::ContactMenuShows(ContactHandle contact, const char* service) {
 }
 
 intptr_t SandboxHost::ClickMainMenuItem(size_t index) {
-    if (index >= mainMenu_.size()) return kServiceNotFound;
+    if (index >= mainMenu_.size()) return kSandboxServiceNotFound;
     return CallPluginService(mainMenu_[index].service.c_str(), 0, 0);
 }
 
 intptr_t SandboxHost::ClickContactMenuItem(size_t index, ContactHandle contact) {
-    if (index >= contactMenu_.size()) return kServiceNotFound;
+    if (index >= contactMenu_.size()) return kSandboxServiceNotFound;
     return CallPluginService(contactMenu_[index].service.c_str(), contact, 0);
 }
 

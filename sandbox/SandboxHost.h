@@ -53,6 +53,12 @@ struct HostMenuItem {
     std::string service;
 };
 
+// What a service set to fail throws from inside the host's call, so that it
+// travels up through the plug-in's frames to whatever handler is above them.
+struct HostFault {
+    std::string service;
+};
+
 constexpr uint32_t kSandboxHostVersion = 0x00030300;         // 0.3.3.0
 constexpr uint32_t kSandboxUnicodeHostVersion = 0x000A1800;  // 0.10.24.0
 
@@ -62,6 +68,15 @@ struct VersionTextAnswer {
     std::string text;    // copied into the caller's buffer, cut to its size
     intptr_t result = 0;
 };
+
+// What the real host's "CallService" answers for a service it does not have,
+// on the target being built. The sandbox states it on its own, apart from the
+// plug-in's constant, so that a plug-in expecting another value shows in tests.
+#ifdef _WIN64
+constexpr intptr_t kSandboxServiceNotFound = static_cast<intptr_t>(0x8000000000000000ull);
+#else
+constexpr intptr_t kSandboxServiceNotFound = static_cast<intptr_t>(0x80000000u);
+#endif
 
 class SandboxHost {
 public:
@@ -153,6 +168,11 @@ public:
     const std::map<SettingKey, StoredSetting>& Settings() const { return settings_; }
     // Goes up by one with every write a plug-in makes through the host.
     uint64_t SettingsRevision() const { return settingsRevision_; }
+    // Set: a byte, word or dword value read through "DB/Contact/GetSetting"
+    // comes with every byte of the value past its width set to the pattern,
+    // as a real host's cache copies in the record an earlier reader handed it.
+    // Unset (the default): those bytes keep what the caller put there.
+    void SetStaleValueBytes(std::optional<uint8_t> pattern) { staleValueBytes_ = pattern; }
 
     // Called after a plug-in has written a setting or changed a contact's
     // apparent mode, so that a view of the profile can catch up.
@@ -187,6 +207,13 @@ public:
     intptr_t ClickMainMenuItem(size_t index);
     intptr_t ClickContactMenuItem(size_t index, ContactHandle contact);
 
+    // --- Faults --------------------------------------------------------------------
+    // Every call of `service` throws a HostFault instead of answering, until
+    // ClearFault; with a setting name, only the "DB/Contact/GetSetting" calls
+    // that read that setting do. The call is logged as "HostFault" and its name.
+    void SetFault(const std::string& service, const std::string& setting = "");
+    void ClearFault() { fault_.reset(); }
+
     // --- The call log -------------------------------------------------------------
     const std::vector<HostCall>& Log() const { return log_; }
     std::vector<std::string> LogTexts() const;
@@ -214,6 +241,7 @@ private:
         HostHook function;
     };
     void Record(std::string text, const void* record = nullptr, size_t size = 0);
+    bool FaultApplies(const char* serviceName, HostLParam lParam) const;
     void NotifyChange();
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
@@ -261,6 +289,7 @@ private:
     size_t copiesGivenBack_ = 0;
     size_t strayFrees_ = 0;
     uint64_t settingsRevision_ = 0;
+    std::optional<uint8_t> staleValueBytes_;
     std::function<void()> changeListener_;
     std::map<std::string, std::string> translations_;
     bool translateNull_ = false;
@@ -277,6 +306,12 @@ private:
 
     std::vector<HostMenuItem> mainMenu_;
     std::vector<HostMenuItem> contactMenu_;
+
+    struct Fault {
+        std::string service;
+        std::string setting;  // empty: every call of the service
+    };
+    std::optional<Fault> fault_;
 
     std::vector<HostCall> log_;
     bool logging_ = true;

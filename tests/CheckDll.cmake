@@ -1,6 +1,8 @@
 cmake_policy(SET CMP0057 NEW)
 # Fails unless the DLL exports exactly MirandaPluginInfo, Load and Unload
-# (undecorated) and imports nothing but the system DLLs, and stays small.
+# (undecorated) and imports nothing but the system DLLs, and stays small;
+# given MIN_UNWIND_COVERAGE (a percentage), also unless its function table
+# covers at least that much of .text.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
@@ -55,6 +57,42 @@ list(SORT exports)
 message(STATUS "Exports: ${exports}")
 if(NOT exports STREQUAL "Load;MirandaPluginInfo;Unload")
     message(FATAL_ERROR "The DLL must export exactly Load, MirandaPluginInfo, Unload; it exports: ${exports}")
+endif()
+
+# A 64-bit DLL: the share of .text its function table (.pdata) covers, the
+# sum of EndAddress - BeginAddress over .text's size. A 64-bit host unwinds
+# through these entries only; code outside them is taken for a leaf.
+if(DEFINED MIN_UNWIND_COVERAGE)
+    execute_process(COMMAND ${OBJDUMP} -h ${DLL} OUTPUT_VARIABLE sections RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0 OR NOT sections MATCHES "\n +[0-9]+ \\.text +([0-9a-f]+) +([0-9a-f]+) ")
+        message(FATAL_ERROR "objdump -h found no .text in ${DLL}")
+    endif()
+    math(EXPR textSize "0x${CMAKE_MATCH_1}")
+    math(EXPR textStart "0x${CMAKE_MATCH_2}")
+    math(EXPR textEnd "${textStart} + ${textSize}")
+    string(REGEX MATCH "The Function Table \\(interpreted \\.pdata section contents\\)[^\n]*\n[^\n]*\n(( [0-9a-f]+:\t[^\n]+\n)+)"
+           functionTable "${dump}")
+    string(REGEX MATCHALL "\t[0-9a-f]+ [0-9a-f]+ " entries "${CMAKE_MATCH_1}")
+    set(covered 0)
+    foreach(entry IN LISTS entries)
+        string(REGEX MATCH "([0-9a-f]+) ([0-9a-f]+)" pair "${entry}")
+        math(EXPR begin "0x${CMAKE_MATCH_1}")
+        math(EXPR end "0x${CMAKE_MATCH_2}")
+        if(begin GREATER_EQUAL textStart AND end LESS_EQUAL textEnd AND end GREATER begin)
+            math(EXPR covered "${covered} + ${end} - ${begin}")
+        endif()
+    endforeach()
+    list(LENGTH entries entryCount)
+    math(EXPR coverage "${covered} * 1000 / ${textSize}")
+    math(EXPR coverageWhole "${coverage} / 10")
+    math(EXPR coverageTenth "${coverage} % 10")
+    message(STATUS "Unwind entries: ${entryCount}, covering ${covered} of ${textSize} bytes of .text "
+                   "(${coverageWhole}.${coverageTenth} %)")
+    math(EXPR least "${MIN_UNWIND_COVERAGE} * 10")
+    if(coverage LESS least)
+        message(FATAL_ERROR "The function table covers ${coverageWhole}.${coverageTenth} % of .text, "
+                            "below ${MIN_UNWIND_COVERAGE} %: functions without unwind entries")
+    endif()
 endif()
 
 file(SIZE ${DLL} size)

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "host/HostLink.h"
 #include "plugin/SettingNames.h"
 #include "sandbox/SandboxHost.h"
+#include "tests/PluginSupport.h"
 #include "tests/RecordSupport.h"
 
 namespace {
@@ -284,22 +286,32 @@ TEST_F(HelpersOnScriptedHost, FailedReadYieldsTheDefaultEvenIfTheHostWroteAValue
     EXPECT_EQ(99u, GetSettingDword(0, kSettingsModule, kSettingVisibilityLevel, 4));
 }
 
-// A value the host reports in another type: the 32-bit field is taken as it
-// stands, the bytes the host did not write keeping the default's.
-TEST_F(HelpersOnSandbox, ByteAndWordValuesFillOnlyTheirLowBytes) {
-    StoredSetting byteValue;
-    byteValue.type = DBVT_BYTE;
-    byteValue.number = 6;
-    host.SetSetting(0x1000, kSettingsModule, kSettingVisibilityLevel, byteValue);
-    StoredSetting wordValue;
-    wordValue.type = DBVT_WORD;
-    wordValue.number = 0x1234;
-    host.SetSetting(0x1010, kSettingsModule, kSettingVisibilityLevel, wordValue);
-
-    EXPECT_EQ(6u, GetSettingDword(0x1000, kSettingsModule, kSettingVisibilityLevel, 0));
-    EXPECT_EQ(0xAAAAAA06u, GetSettingDword(0x1000, kSettingsModule, kSettingVisibilityLevel, 0xAAAAAAAA));
-    EXPECT_EQ(0x1234u, GetSettingDword(0x1010, kSettingsModule, kSettingVisibilityLevel, 0));
-    EXPECT_EQ(0xAAAA1234u, GetSettingDword(0x1010, kSettingsModule, kSettingVisibilityLevel, 0xAAAAAAAA));
+// A value the host reports in another type is read at its own width: the
+// bytes the host did not write hold the default, or whatever a host's cache
+// left there.
+TEST_F(HelpersOnSandbox, ByteAndWordValuesAreReadAtTheirOwnWidth) {
+    struct Row {
+        const char* label;
+        StoredSetting stored;
+        std::optional<uint8_t> staleBytes;
+        uint32_t expected;
+    };
+    const Row rows[] = {
+        {"byte 6 over the default", Typed(DBVT_BYTE, 6), std::nullopt, 6},
+        {"byte 6 under stale bytes", Typed(DBVT_BYTE, 6), 0xA5, 6},
+        {"byte 255 is not sign-extended", Typed(DBVT_BYTE, 0xFF), 0xA5, 0xFF},
+        {"word over the default", Typed(DBVT_WORD, 0x1234), std::nullopt, 0x1234},
+        {"word under stale bytes", Typed(DBVT_WORD, 0x1234), 0xA5, 0x1234},
+        {"word 0xFFFF is not sign-extended", Typed(DBVT_WORD, 0xFFFF), 0xA5, 0xFFFF},
+        {"dword under stale bytes", Typed(DBVT_DWORD, 0x12345678), 0xA5, 0x12345678},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.label);
+        host.SetStaleValueBytes(row.staleBytes);
+        host.SetSetting(0x1000, kSettingsModule, kSettingVisibilityLevel, row.stored);
+        EXPECT_EQ(row.expected, GetSettingDword(0x1000, kSettingsModule, kSettingVisibilityLevel, 0xAAAAAAAA));
+    }
+    EXPECT_EQ(0u, host.CountCalls(kSvcFreeVariant));
 }
 
 TEST_F(HelpersOnSandbox, TextValueIsHandedBackAndReadsAsTheDefault) {

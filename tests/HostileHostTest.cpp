@@ -312,7 +312,9 @@ TEST_F(HostileHost, ProtocolNamesWithHighBytesAreNotIcq) {
 
 // --- Settings of other types ---------------------------------------------------------
 
-TEST_F(HostileHost, PassTakesTheDwordFieldOfOtherTypesAndWritesNothing) {
+// The host's cache leaves stale bytes past a narrow value's width: byte and
+// word levels are read at their own width.
+TEST_F(HostileHost, PassReadsByteAndWordLevelsAtTheirWidthAndWritesNothing) {
     struct Row {
         const char* label;
         StoredSetting level;
@@ -337,6 +339,7 @@ TEST_F(HostileHost, PassTakesTheDwordFieldOfOtherTypesAndWritesNothing) {
     }
     const StoredSetting global = Typed(DBVT_BYTE, 3);
     host.SetSetting(0, kModule, kLevel, global);
+    host.SetStaleValueBytes(0xA5);
     StartPlugin();
     host.ClearApparentModes();
     host.FireStatusModeChange();
@@ -379,13 +382,14 @@ TEST_F(HostileHost, GlobalLevelStoredAsTextReadsAsZero) {
     EXPECT_EQ(0u, host.CountCalls(std::string(kSvcWriteSetting) + " 0 Quillmere/VisibilityLevel"));
 }
 
-TEST_F(HostileHost, EditorTakesTheDwordFieldOfOtherTypesAndCloseKeepsThem) {
+TEST_F(HostileHost, EditorReadsNarrowLevelAndPositionAtTheirWidthAndCloseKeepsThem) {
     const ContactHandle ann = host.AddContact("ICQ", "Ann");
     const StoredSetting annLevel = Typed(DBVT_WORD, 5);
     host.SetSetting(ann, kModule, kLevel, annLevel);
     SetPosition(300, 200);
+    // The host's cache leaves stale bytes past a narrow value's width.
+    host.SetStaleValueBytes(0xA5);
     StartPlugin();
-    // A first run makes 300 and 200 the defaults of the next reads.
     const EditorRun first = OpenContact(ann, [](HWND editor) {
         EXPECT_EQ(300, ScreenRect(editor).left);
         EXPECT_EQ(200, ScreenRect(editor).top);
@@ -395,18 +399,17 @@ TEST_F(HostileHost, EditorTakesTheDwordFieldOfOtherTypesAndCloseKeepsThem) {
     EXPECT_TRUE(RanAndClosed(first));
     EXPECT_TRUE(SameSetting(annLevel, host.Setting(ann, kModule, kLevel)));
 
-    // The host fills only the low byte or word of the field; the rest keeps
-    // the default the plug-in put there: 300 = 0x12C, 200 = 0xC8.
+    // Another program stored the position as a byte and a word.
     host.SetSetting(0, kModule, kLeft, Typed(DBVT_BYTE, 0x28));
     host.SetSetting(0, kModule, kTop, Typed(DBVT_WORD, 0x123));
-    const EditorRun merged = OpenContact(ann, [](HWND editor) {
-        EXPECT_EQ(0x128, ScreenRect(editor).left);
+    const EditorRun narrow = OpenContact(ann, [](HWND editor) {
+        EXPECT_EQ(0x28, ScreenRect(editor).left);
         EXPECT_EQ(0x123, ScreenRect(editor).top);
         ClickClose(editor);
     });
-    EXPECT_TRUE(RanAndClosed(merged));
+    EXPECT_TRUE(RanAndClosed(narrow));
     // Closing saves the position as it always does, as 32-bit values.
-    EXPECT_EQ(0x128, Stored(0, kLeft));
+    EXPECT_EQ(0x28, Stored(0, kLeft));
     EXPECT_EQ(0x123, Stored(0, kTop));
     EXPECT_TRUE(SameSetting(annLevel, host.Setting(ann, kModule, kLevel)));
 
@@ -419,7 +422,7 @@ TEST_F(HostileHost, EditorTakesTheDwordFieldOfOtherTypesAndCloseKeepsThem) {
     const EditorRun asDefaults = OpenContact(ann, [&](HWND editor) {
         EXPECT_EQ(0, Selection(editor));
         shown = ScreenRect(editor);
-        EXPECT_EQ(0x128, shown.left);
+        EXPECT_EQ(0x28, shown.left);
         EXPECT_EQ(0x123, shown.top);
         ClickClose(editor);
     });
@@ -450,6 +453,9 @@ TEST_F(HostileHost, ContactCountThatLiesNeverWalksPastTheList) {
         {"zero", 0, 0},
         {"minus one", -1, 0},
         {"most negative", INT_MIN, 0},
+        {"no such service", kSandboxServiceNotFound, 0},
+        // The most negative count of a 32-bit host is an ordinary one on a 64-bit host.
+        {"0x80000000", static_cast<intptr_t>(0x80000000u), kHostIs64Bit ? size_t{3} : size_t{0}},
     };
     std::vector<ContactHandle> contacts;
     for (int level : {1, 3, 6}) {

@@ -216,7 +216,7 @@ TEST_F(VisibilityPass, LevelsOutsideTheRangeTable) {
     }
 }
 
-TEST_F(VisibilityPass, LevelsStoredInOtherTypesAreReadThroughTheDwordField) {
+TEST_F(VisibilityPass, LevelsStoredInOtherTypesAreReadAtTheirWidth) {
     StoredSetting byteSix;
     byteSix.type = DBVT_BYTE;
     byteSix.number = 6;
@@ -329,7 +329,7 @@ TEST_F(VisibilityPass, CountZeroOrNegativeVisitsNoContact) {
     const ContactHandle icq = host.AddContact("ICQ");
     host.AddContact("ICQ");
     Ready();
-    const intptr_t counts[] = {0, -1, -2, INT_MIN, kServiceNotFound};
+    const intptr_t counts[] = {0, -1, -2, INT_MIN, kSandboxServiceNotFound};
     for (intptr_t count : counts) {
         SCOPED_TRACE(::testing::Message() << "N=" << count);
         host.OverrideContactCount(count);
