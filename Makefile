@@ -4,6 +4,7 @@
 #               every test against each
 #   make bench  measures the plug-in's speed and size (not part of make test)
 #   make run    opens the sandbox host's window on your display, for you to use
+#               (UNICODE=1: as a Unicode build of the host, in Russian)
 #   make dist   the release zips: the DLL, a translation template and an install note
 #
 # Machines that cannot run 32-bit x86 code run the 32-bit programs through
@@ -37,9 +38,9 @@ demo: build32
 	sh scripts/wine-session.sh sh scripts/run-demo.sh $(BUILD)
 
 # The sandbox host's window on the current display; the profile it keeps
-# survives restarts.
+# survives restarts. UNICODE=1: a Unicode build of the host, in Russian.
 run: build32
-	sh scripts/run-sandbox.sh $(BUILD)
+	sh scripts/run-sandbox.sh $(BUILD) $(if $(UNICODE),--unicode)
 
 # Speed and size of both builds next to their floors; not part of `make test`.
 bench: build

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "sandbox/TextCodec.h"
+
 const StatusMode kStatusModes[8] = {
     {40071, "Offline"}, {40072, "Online"},         {40073, "Away"},          {40075, "Not available"},
     {40076, "Occupied"}, {40074, "Do not disturb"}, {40077, "Free for chat"}, {40078, "Invisible"},
@@ -252,7 +254,7 @@ void HostWindow::FillMainMenu() {
     while (GetMenuItemCount(mainPopup_) > 0) DeleteMenu(mainPopup_, 0, MF_BYPOSITION);
     const std::vector<HostMenuItem>& menu = host_.MainMenu();
     for (size_t index : ShownEntries(menu))
-        AppendMenuA(mainPopup_, MF_STRING, kMainMenuFirst + index, menu[index].name.c_str());
+        AppendMenuW(mainPopup_, MF_STRING, kMainMenuFirst + index, WideFromHostText(menu[index].name).c_str());
     if (GetMenuItemCount(mainPopup_) > 0) AppendMenuA(mainPopup_, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(mainPopup_, MF_STRING, kExitCommand, "E&xit");
 }
@@ -282,7 +284,7 @@ void HostWindow::ShowContactMenu(ContactHandle contact, POINT screenPoint) {
     HMENU popup = CreatePopupMenu();
     const std::vector<HostMenuItem>& menu = host_.ContactMenu();
     for (size_t index : ShownEntries(menu))
-        AppendMenuA(popup, MF_STRING, kContactMenuFirst + index, menu[index].name.c_str());
+        AppendMenuW(popup, MF_STRING, kContactMenuFirst + index, WideFromHostText(menu[index].name).c_str());
     if (GetMenuItemCount(popup) == 0)
         AppendMenuA(popup, MF_STRING | MF_GRAYED, 0, "(no entries for this contact)");
     // The owner must be in front, or the menu stays open when the user
@@ -359,7 +361,7 @@ void HostWindow::Refresh() {
                                                             : std::to_string(*apparent);
 
         const std::string cells[] = {
-            name ? *name : "(no name)",
+            name ? Utf8FromWide(WideFromHostText(*name).c_str()) : "(no name)",
             !proto ? "(none)" : loaded ? *proto : *proto + " (not loaded)",
             !host_.AccountsEnabled() ? "- (host without accounts)"
             : accountProto           ? *accountProto
@@ -371,10 +373,12 @@ void HostWindow::Refresh() {
         };
         for (int column = 0; column < static_cast<int>(std::size(cells)); ++column) {
             if (CellText(row, static_cast<Column>(column)) == cells[column]) continue;
-            LVITEMA text = {};
+            // The list keeps wide text: names in any script show.
+            std::wstring wide = WideFromUtf8(cells[column]);
+            LVITEMW text = {};
             text.iSubItem = column;
-            text.pszText = const_cast<char*>(cells[column].c_str());
-            SendMessageA(list_, LVM_SETITEMTEXTA, row, reinterpret_cast<LPARAM>(&text));
+            text.pszText = &wide[0];
+            SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
         }
     }
     SetWindowTextA(globalLabel_, GlobalLevelText().c_str());
@@ -404,13 +408,17 @@ POINT HostWindow::RowPoint(ContactHandle contact) const {
     return {rect.left + 10, (rect.top + rect.bottom) / 2};
 }
 
+std::wstring HostWindow::WideFromHostText(const std::string& text) const {
+    return host_.IsUnicode() ? WideFromUtf8(text) : WideFromCodePage(text, CP_ACP);
+}
+
 std::string HostWindow::CellText(int row, Column column) const {
     if (!list_) return "";
-    char text[512] = {};
-    LVITEMA item = {};
+    wchar_t text[512] = {};
+    LVITEMW item = {};
     item.iSubItem = column;
     item.pszText = text;
-    item.cchTextMax = sizeof text;
-    SendMessageA(list_, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-    return text;
+    item.cchTextMax = 512;
+    SendMessageW(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+    return Utf8FromWide(text);
 }

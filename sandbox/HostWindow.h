@@ -52,6 +52,7 @@ public:
     int RowOf(ContactHandle contact) const;
     // A point on the contact's name, in the list's client coordinates.
     POINT RowPoint(ContactHandle contact) const;
+    // In UTF-8.
     std::string CellText(int row, Column column) const;
     std::string GlobalLevelText() const;
     uint32_t Status() const { return status_; }
@@ -81,6 +82,8 @@ private:
     void OnMenuKey();
     void RunMenuCommand(UINT command);
     void RequestRefresh();
+    // The host's names are UTF-8 on a Unicode host, 8-bit on an ANSI one.
+    std::wstring WideFromHostText(const std::string& text) const;
 
     SandboxHost& host_;
     HWND window_ = nullptr;

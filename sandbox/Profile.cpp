@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "sandbox/TextCodec.h"
+
 static ProfileSetting Dword(const char* module, const char* name, uint32_t value) {
     ProfileSetting setting;
     setting.module = module;
@@ -40,7 +42,7 @@ Profile SampleProfile() {
         ContactAtLevel("Ivan", "ICQ", 9),  ContactAtLevel("Kim", "ICQ_1", 2),
         ContactAtLevel("Liam", "ICQ_1", 5), ContactAtLevel("Judy", "MSN", 6),
         ContactAtLevel("Nadia", "JABBER_1", 0), ContactAtLevel("Oscar", "icq", 0),
-        ContactAtLevel("Mallory", nullptr, 0),
+        ContactAtLevel("Mallory", nullptr, 0), ContactAtLevel("Иван 李", "ICQ", 4),
     };
     return profile;
 }
@@ -56,8 +58,11 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
         host.SetSetting(0, setting.module, setting.name, setting.value);
     std::vector<ContactHandle> handles;
     for (const ProfileContact& contact : profile.contacts) {
-        const ContactHandle handle = host.AddContact(
-            contact.protocol ? contact.protocol->c_str() : nullptr, contact.name.c_str());
+        // An ANSI host keeps names in the system's code page, losing what it lacks.
+        const std::string name =
+            host.IsUnicode() ? contact.name : CodePageFromUtf8(contact.name, CP_ACP);
+        const ContactHandle handle =
+            host.AddContact(contact.protocol ? contact.protocol->c_str() : nullptr, name.c_str());
         for (const ProfileSetting& setting : contact.settings)
             host.SetSetting(handle, setting.module, setting.name, setting.value);
         handles.push_back(handle);
@@ -75,7 +80,8 @@ Profile TakeProfileFromHost(const SandboxHost& host) {
     for (ContactHandle handle : host.Contacts()) {
         ProfileContact contact;
         const std::string* name = host.DisplayNameOf(handle);
-        contact.name = name ? *name : "";
+        if (name)
+            contact.name = host.IsUnicode() ? *name : Utf8FromWide(WideFromCodePage(*name, CP_ACP).c_str());
         if (const std::string* proto = host.ProtocolOf(handle)) contact.protocol = *proto;
         indexOf[handle] = profile.contacts.size();
         profile.contacts.push_back(contact);

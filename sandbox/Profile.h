@@ -17,7 +17,7 @@ struct ProfileSetting {
 };
 
 struct ProfileContact {
-    std::string name;
+    std::string name;  // UTF-8
     std::optional<std::string> protocol;  // none: a contact without protocol
     std::vector<ProfileSetting> settings;
 };
@@ -35,11 +35,13 @@ struct Profile {
 // contacts at every level, one without a level, one out of range, contacts
 // of the ICQ account "ICQ_1", and contacts the plug-in leaves alone (of
 // another protocol, of a "JABBER_1" account and of an "icq" module that is an
-// account of another protocol, and without protocol).
+// account of another protocol, and without protocol), and an ICQ contact
+// whose name is in Cyrillic and Chinese letters.
 Profile SampleProfile();
 
 // Adds the profile's contacts, protocols and settings to a host that has
-// none yet; returns the contacts' handles in the profile's order.
+// none yet; returns the contacts' handles in the profile's order. An ANSI
+// host gets the names in the system's code page, as it would keep them.
 std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHost& host);
 
 // What the host holds now, in the same form.

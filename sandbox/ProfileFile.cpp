@@ -8,8 +8,11 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <utility>
 #include <vector>
+
+#include "sandbox/TextCodec.h"
 
 static constexpr int kFormat = 1;
 static constexpr long kMostContacts = 100000;
@@ -20,19 +23,23 @@ using Entries = std::vector<std::pair<std::string, std::string>>;
 
 // GetPrivateProfileSection hands the section over as "key=value\0...\0\0",
 // and says the buffer was too small by filling it to two short of its size.
+// The file is read through the wide API, so that a file in UTF-16 keeps
+// every name; a file in 8 bits reads in the system's code page.
 Entries ReadSection(const std::string& path, const std::string& section) {
-    std::vector<char> buffer(16 * 1024);
+    const std::wstring widePath = WideFromCodePage(path, CP_ACP);
+    const std::wstring wideSection = WideFromUtf8(section);
+    std::vector<wchar_t> buffer(16 * 1024);
     DWORD length = 0;
     for (;;) {
-        length = GetPrivateProfileSectionA(section.c_str(), buffer.data(),
-                                           static_cast<DWORD>(buffer.size()), path.c_str());
+        length = GetPrivateProfileSectionW(wideSection.c_str(), buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), widePath.c_str());
         if (length + 2 < buffer.size() || buffer.size() >= (64u << 20)) break;
         buffer.resize(buffer.size() * 2);
     }
     Entries entries;
-    for (const char* line = buffer.data(); line < buffer.data() + length && *line;
-         line += std::strlen(line) + 1) {
-        const std::string text(line);
+    for (const wchar_t* line = buffer.data(); line < buffer.data() + length && *line;
+         line += std::wcslen(line) + 1) {
+        const std::string text = Utf8FromWide(line);
         if (text[0] == ';') continue;  // a comment line
         const auto equals = text.find('=');
         if (equals == std::string::npos)
@@ -230,9 +237,32 @@ void AddSettings(std::string* block, const std::vector<ProfileSetting>& settings
         AddEntry(block, setting.module + ":" + setting.name, ValueText(setting.value));
 }
 
-bool WriteSection(const std::string& path, const std::string& section, std::string block) {
-    block.push_back('\0');
-    return WritePrivateProfileSectionA(section.c_str(), block.c_str(), path.c_str()) != 0;
+// The entries go out in UTF-16: each is widened on its own, and the block
+// keeps its NUL separators.
+bool WriteSection(const std::string& path, const std::string& section, const std::string& block) {
+    std::wstring wideBlock;
+    for (const char* entry = block.c_str(); entry < block.c_str() + block.size();
+         entry += std::strlen(entry) + 1) {
+        wideBlock += WideFromUtf8(entry);
+        wideBlock.push_back(L'\0');
+    }
+    wideBlock.push_back(L'\0');
+    return WritePrivateProfileSectionW(WideFromUtf8(section).c_str(), wideBlock.c_str(),
+                                       WideFromCodePage(path, CP_ACP).c_str()) != 0;
+}
+
+// A file that begins with the UTF-16 byte-order mark is kept in UTF-16 by the
+// profile API, so names in any script survive.
+bool StartAsUtf16File(const char* path) {
+    const HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const unsigned char byteOrderMark[2] = {0xFF, 0xFE};
+    DWORD written = 0;
+    const bool ok = WriteFile(file, byteOrderMark, sizeof byteOrderMark, &written, nullptr) &&
+                    written == sizeof byteOrderMark;
+    CloseHandle(file);
+    return ok;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -247,6 +277,10 @@ bool WriteProfileFile(const std::string& path, const Profile& profile) {
     // contents cached under its name.
     char newFile[MAX_PATH];
     if (!GetTempFileNameA(FolderOf(path).c_str(), "qms", 0, newFile)) return false;
+    if (!StartAsUtf16File(newFile)) {
+        DeleteFileA(newFile);
+        return false;
+    }
 
     std::string head;
     AddEntry(&head, "Format", std::to_string(kFormat));
@@ -276,7 +310,7 @@ bool WriteProfileFile(const std::string& path, const Profile& profile) {
         written = WriteSection(newFile, "Contact" + std::to_string(index + 1), block);
     }
     // Null section, key and value: write out whatever the API still holds.
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, newFile);
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, WideFromCodePage(newFile, CP_ACP).c_str());
     if (written && MoveFileExA(newFile, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
     DeleteFileA(newFile);
     return false;

@@ -14,7 +14,9 @@
 //   Quillmere:VisibilityLevel=dword:0      Module:Setting=type:value
 //
 // Types are byte, word, dword (decimal, dword also negative), text, utf8 and
-// wtext (one line each), and blob (hexadecimal bytes).
+// wtext (one line each), and blob (hexadecimal bytes). The file is written in
+// UTF-16, so that names in any script survive; texts in memory are UTF-8.
+// Files in 8 bits, as earlier sandboxes wrote them, still read.
 #pragma once
 
 #include <string>

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sandbox/TextCodec.h"
+
 namespace {
 
 constexpr UINT kTickMs = 15;
@@ -85,9 +87,9 @@ std::vector<std::string> MenuTexts(HMENU menu) {
     std::vector<std::string> texts;
     const int count = GetMenuItemCount(menu);
     for (int index = 0; index < count; ++index) {
-        char text[256] = {};
-        GetMenuStringA(menu, index, text, sizeof text, MF_BYPOSITION);
-        texts.push_back(text);
+        wchar_t text[256] = {};
+        GetMenuStringW(menu, index, text, 256, MF_BYPOSITION);
+        texts.push_back(Utf8FromWide(text));
     }
     return texts;
 }

@@ -44,7 +44,7 @@ void PressKey(HWND target, UINT virtualKey);
 void RightClick(HWND window, POINT clientPoint);
 // The shortcut menu being tracked, or null.
 HWND OpenPopupMenu();
-// The texts of a menu's items; separators are empty.
+// The texts of a menu's items, in UTF-8; separators are empty.
 std::vector<std::string> MenuTexts(HMENU menu);
 // A step that waits for the shortcut menu, notes its entries in `seen` and
 // picks `entry` with the arrow keys and Enter; a menu without that entry is

@@ -5,11 +5,14 @@
 # Both Wine preloaders are only recommended packages, yet they matter: without
 # them each Wine process spends most of a minute reserving its memory under
 # qemu, and far longer than needed natively too.
+#
+# Wine draws with the system's fonts: DejaVu covers Cyrillic, WenQuanYi Micro
+# Hei covers CJK, for the names and translations a Unicode host shows.
 set -e
 cd "$(dirname "$0")/.."
 packages="cmake make g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64
 binutils-mingw-w64-x86-64 wine wine32:i386 wine64 wine32-preloader:i386 wine64-preloader
-xvfb xauth imagemagick googletest"
+xvfb xauth imagemagick googletest fonts-dejavu-core fonts-wqy-microhei"
 
 missing_of() {
     missing=""

@@ -31,6 +31,11 @@ if [ ! -f "$WINEPREFIX/.quillmere-ready" ]; then
     wineserver -w
     touch "$WINEPREFIX/.quillmere-ready"
 fi
+# Prefixes made before CJK letters were linked get the link once.
+if [ ! -f "$WINEPREFIX/.quillmere-fontlink" ]; then
+    sh scripts/wine-fontlink.sh wine
+    touch "$WINEPREFIX/.quillmere-fontlink"
+fi
 echo "The profile lives in $WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Quillmere Sandbox/"
 echo "Close the sandbox window (Main > Exit) to end."
 cd "$build/bin"

@@ -1,7 +1,8 @@
 #!/bin/sh
-# Creates a build's Wine prefix once: booted, and with Wine's X11 driver told
+# Creates a build's Wine prefix once: booted, with Wine's X11 driver told
 # not to wait for a window manager (there is none under Xvfb), which would
-# otherwise cost about two seconds each time a window is hidden.
+# otherwise cost about two seconds each time a window is hidden, and with a
+# CJK font linked to the dialog faces (scripts/wine-fontlink.sh).
 #
 #   wine-prefix.sh BUILD
 #
@@ -16,7 +17,9 @@ arch=$(cat "$build/wine-arch")
 [ "$arch" = win32 ] && [ "${QM_I386_MODE:-$(sh scripts/i386-mode.sh)}" != native ] && arch=win64
 export WINEPREFIX="$(cd "$build" && pwd)/wineprefix"
 ready="$WINEPREFIX/.quillmere-ready"
-[ "$(cat "$ready" 2>/dev/null)" = "$arch" ] && exit 0
+# Goes up when the prefix's settings change, so that older prefixes are made anew.
+layout=fontlink
+[ "$(cat "$ready" 2>/dev/null)" = "$arch $layout" ] && exit 0
 wineserver -k 2>/dev/null || true
 rm -rf "$WINEPREFIX"
 export WINEARCH="$arch" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
@@ -28,4 +31,5 @@ $loader wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 $loader reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
 wineserver -w
-echo "$arch" >"$ready"
+sh scripts/wine-fontlink.sh $loader
+echo "$arch $layout" >"$ready"

@@ -6,7 +6,7 @@ file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
 
 function(run_sandbox profile outVar)
-    execute_process(COMMAND ${WINE_RUN} QuillmereSandbox.exe --profile "Z:${profile}" --close-when-started
+    execute_process(COMMAND ${WINE_RUN} QuillmereSandbox.exe --profile "Z:${profile}" ${ARGN} --close-when-started
                     WORKING_DIRECTORY ${BIN} OUTPUT_VARIABLE output ERROR_VARIABLE errors
                     RESULT_VARIABLE rc TIMEOUT 120)
     if(NOT rc EQUAL 0)
@@ -15,30 +15,70 @@ function(run_sandbox profile outVar)
     set(${outVar} "${output}" PARENT_SCOPE)
 endfunction()
 
+# The profile is kept in UTF-16LE; texts are looked for in its bytes, as hex.
+function(read_profile profile outVar)
+    file(READ ${profile} hex HEX)
+    set(${outVar} "${hex}" PARENT_SCOPE)
+endfunction()
+# An ASCII text in UTF-16LE, as hex.
+function(utf16 text outVar)
+    string(HEX "${text}" hex)
+    string(REGEX REPLACE "(..)" "\\100" hex "${hex}")
+    set(${outVar} "${hex}" PARENT_SCOPE)
+endfunction()
+function(expect_in_profile hex text what)
+    utf16("${text}" wanted)
+    string(FIND "${hex}" "${wanted}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "${what} lacks ${text}")
+    endif()
+endfunction()
+utf16("Name=" namePrefix)
+# "Иван 李": U+0418 U+0432 U+0430 U+043D, a space, U+674E.
+set(ivanName "${namePrefix}1804320430043d0420004e67")
+
 # A fresh start: the sample profile, written out at once.
 set(profile ${work}/profile.ini)
 run_sandbox(${profile} output)
 if(NOT output MATCHES "new, from the sample profile")
     message(FATAL_ERROR "A fresh start did not say it used the sample profile:\n${output}")
 endif()
-file(READ ${profile} written)
-foreach(expected "Format=1" "Contacts=15" "Accounts=ICQ:ICQ,ICQ_1:ICQ," "Name=Carol" "Protocol=ICQ_1"
+read_profile(${profile} written)
+if(NOT written MATCHES "^fffe")
+    message(FATAL_ERROR "The new profile does not start as UTF-16LE")
+endif()
+foreach(expected "Format=1" "Contacts=16" "Accounts=ICQ:ICQ,ICQ_1:ICQ," "Name=Carol" "Protocol=ICQ_1"
                  "Quillmere:VisibilityLevel=dword:2")
-    string(FIND "${written}" "${expected}" at)
-    if(at EQUAL -1)
-        message(FATAL_ERROR "The new profile lacks ${expected}:\n${written}")
-    endif()
+    expect_in_profile("${written}" "${expected}" "The new profile")
 endforeach()
+string(FIND "${written}" "${ivanName}" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "The new profile lacks the name in Cyrillic and Chinese letters")
+endif()
 
-# The next start reads it, and reports no problem.
+# A Unicode host reads it, and keeps every name when it saves.
+run_sandbox(${profile} output --unicode)
+if(NOT output MATCHES "Host: a Unicode build" OR output MATCHES "new, from the sample|cannot be read")
+    message(FATAL_ERROR "A start as a Unicode host did not read the profile:\n${output}")
+endif()
+read_profile(${profile} unicodeWritten)
+string(FIND "${unicodeWritten}" "${ivanName}" at)
+if(at EQUAL -1)
+    message(FATAL_ERROR "The Unicode host's session lost the name in Cyrillic and Chinese letters")
+endif()
+
+# The next start reads a file in 8 bits, as earlier sandboxes wrote it, and
+# reports no problem.
 file(WRITE ${profile} "[Profile]\nFormat=1\nContacts=1\nLoadedProtocols=ICQ\n[Own]\n[Contact1]\nName=Zed\nProtocol=ICQ\nQuillmere:VisibilityLevel=dword:5\n")
 run_sandbox(${profile} output)
 if(output MATCHES "new, from the sample|cannot be read" OR NOT output MATCHES "Profile: ")
     message(FATAL_ERROR "A second start did not read the profile:\n${output}")
 endif()
-file(READ ${profile} rewritten)
-if(NOT rewritten MATCHES "Name=Zed" OR rewritten MATCHES "Name=Carol")
-    message(FATAL_ERROR "The profile read was not the one kept:\n${rewritten}")
+read_profile(${profile} rewritten)
+utf16("Name=Zed" zed)
+utf16("Name=Carol" carol)
+if(NOT rewritten MATCHES "${zed}" OR rewritten MATCHES "${carol}")
+    message(FATAL_ERROR "The profile read was not the one kept")
 endif()
 
 # A damaged file: a clear message, the sample profile, the file untouched.

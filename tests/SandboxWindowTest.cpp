@@ -3,7 +3,9 @@
 // keyboard, press OK, and read the contact's row.
 
 #include "sandbox/HostWindow.h"
+#include "sandbox/LanguagePack.h"
 #include "sandbox/Profile.h"
+#include "sandbox/TextCodec.h"
 #include "sandbox/UserScript.h"
 #include "tests/EditorSupport.h"
 
@@ -15,14 +17,18 @@ class SandboxWindowTest : public EditorTest {
 protected:
     void SetUp() override {
         EditorTest::SetUp();
+        const uint32_t version = PrepareHost();
         contacts = PutProfileIntoHost(SampleProfile(), host);
-        StartPlugin();
+        StartPlugin(version);
         ASSERT_TRUE(window.Open(30, 30, false));
     }
     void TearDown() override {
         if (window.Window()) DestroyWindow(window.Window());
         EditorTest::TearDown();
     }
+
+    // The host's build, as its version number.
+    virtual uint32_t PrepareHost() { return kSandboxHostVersion; }
 
     ContactHandle ContactNamed(const std::string& name) const {
         for (ContactHandle contact : contacts)
@@ -74,8 +80,9 @@ void AddChooseLevelAndOk(UserScript& script, UINT key, EditorSeen* seen) {
         const std::vector<HWND> editors = PluginTopLevelWindows();
         if (editors.empty()) return false;
         const HWND list = FindEditorChildren(editors.front()).levelList;
-        seen->title = TextOf(editors.front());
-        seen->selected = ListItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+        seen->title = Utf8FromWide(WideTextOf(editors.front()).c_str());
+        const int selected = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+        seen->selected = Utf8FromWide(WideListItemText(list, selected).c_str());
         PressKey(GetFocus(), key);
         PressKey(GetFocus(), VK_TAB);
         return true;
@@ -246,3 +253,37 @@ TEST_F(SandboxWindowTest, ClosingTheHostWindowDuringEditingEndsEverythingCleanly
 }
 
 }  // namespace
+
+// A Unicode build of the host in Russian: the name in Cyrillic and Chinese
+// letters in the list, the host's own translation of the entry in the menu,
+// and the editor in Russian.
+class UnicodeSandboxWindowTest : public SandboxWindowTest {
+protected:
+    uint32_t PrepareHost() override {
+        host.SetUnicode(true);
+        LoadLanguagePack(host, RussianLanguagePack(), kRussianCodePage);
+        return kSandboxUnicodeHostVersion;
+    }
+};
+
+TEST_F(UnicodeSandboxWindowTest, ShowsNamesAndTranslationsInAnyScript) {
+    const ContactHandle ivan = ContactNamed("Иван 李");  // level 4; the global level is 3
+    ASSERT_NE(0u, ivan);
+    std::vector<std::string> menu;
+    EditorSeen editor;
+    script.Add("right-click the contact", [&] {
+        RightClickRow(ivan);
+        return true;
+    });
+    script.Add("pick the entry", PickFromMenu(window.Window(), "&Уровень видимости", &menu));
+    AddChooseLevelAndOk(script, VK_END, &editor);
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+
+    EXPECT_EQ(std::vector<std::string>{"&Уровень видимости"}, menu);
+    EXPECT_EQ("Иван 李: Уровень видимости", editor.title);
+    EXPECT_EQ("Видимость 4", editor.selected);
+    EXPECT_EQ(6, StoredLevel(ivan));
+    EXPECT_EQ((std::vector<std::string>{"Иван 李", "ICQ", "ICQ", "6 Never visible", "offline (invisible list)",
+                                        "no (you are offline)"}),
+              Row(ivan));
+}

@@ -3,7 +3,9 @@
 // fresh start), shows the host window, and keeps every change the plug-in
 // stores in that file, so levels and the editor's position survive a restart.
 //
-//   QuillmereSandbox.exe [--profile FILE] [--close-when-started]
+//   QuillmereSandbox.exe [--profile FILE] [--unicode] [--close-when-started]
+//
+// --unicode: the host is a Unicode build with a Russian language pack.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -12,6 +14,7 @@
 #include <string>
 
 #include "sandbox/HostWindow.h"
+#include "sandbox/LanguagePack.h"
 #include "sandbox/ProfileFile.h"
 
 namespace {
@@ -37,13 +40,16 @@ void Tell(const std::string& text, bool asDialog) {
 int main(int argc, char** argv) {
     std::string profilePath;
     bool closeWhenStarted = false;
+    bool unicode = false;
     for (int index = 1; index < argc; ++index) {
         if (std::strcmp(argv[index], "--profile") == 0 && index + 1 < argc) {
             profilePath = argv[++index];
         } else if (std::strcmp(argv[index], "--close-when-started") == 0) {
             closeWhenStarted = true;
+        } else if (std::strcmp(argv[index], "--unicode") == 0) {
+            unicode = true;
         } else {
-            std::printf("usage: QuillmereSandbox.exe [--profile FILE] [--close-when-started]\n");
+            std::printf("usage: QuillmereSandbox.exe [--profile FILE] [--unicode] [--close-when-started]\n");
             return 2;
         }
     }
@@ -77,8 +83,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     host.SetLogging(false);  // a session may run for hours; nobody reads the log here
+    if (unicode) {
+        host.SetUnicode(true);
+        LoadLanguagePack(host, RussianLanguagePack(), kRussianCodePage);
+    }
+    std::printf("Host: %s\n", unicode ? "a Unicode build, in Russian" : "an ANSI build");
     PutProfileIntoHost(profile, host);
-    if (!host.Start()) {
+    if (!host.Start(unicode ? kSandboxUnicodeHostVersion : kSandboxHostVersion)) {
         Tell("Quillmere.dll did not start in the sandbox host.", !closeWhenStarted);
         return 1;
     }
@@ -86,7 +97,12 @@ int main(int argc, char** argv) {
     bool saveFailed = false;
     auto save = [&] {
         if (!keepProfile) return;
-        if (WriteProfileFile(profilePath, TakeProfileFromHost(host))) return;
+        Profile saved = TakeProfileFromHost(host);
+        // An ANSI host holds the names in 8 bits; the sandbox never renames a
+        // contact, so the names read keep every letter.
+        for (size_t index = 0; index < saved.contacts.size() && index < profile.contacts.size(); ++index)
+            saved.contacts[index].name = profile.contacts[index].name;
+        if (WriteProfileFile(profilePath, saved)) return;
         if (!saveFailed) Tell("The profile could not be saved to " + profilePath + ".", false);
         saveFailed = true;
     };

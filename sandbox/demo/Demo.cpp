@@ -1,15 +1,18 @@
 // Loads Quillmere.dll into the sandbox host with the sample profile and shows
 // what the plug-in does with it, in words a new user can follow; then uses
-// the sandbox window as a person would, and saves a picture of it with the
-// plug-in's editor open.
+// the sandbox window as a person would. Then the same on a Unicode build of
+// the host with a Russian language pack, and a picture of the sandbox window
+// with the plug-in's editor open in Russian.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "sandbox/HostWindow.h"
+#include "sandbox/LanguagePack.h"
 #include "sandbox/PluginWindows.h"
 #include "sandbox/Profile.h"
 #include "sandbox/UserScript.h"
+#include "sandbox/TextCodec.h"
 #include "sandbox/demo/Screenshot.h"
 
 namespace {
@@ -48,7 +51,8 @@ HWND FindEditor() {
 }
 
 std::string SelectedItem(HWND list) {
-    return ListItemText(list, static_cast<int>(SendMessageA(list, CB_GETCURSEL, 0, 0)));
+    const int selected = static_cast<int>(SendMessageW(list, CB_GETCURSEL, 0, 0));
+    return Utf8FromWide(WideListItemText(list, selected).c_str());
 }
 
 std::string RowText(const HostWindow& window, ContactHandle contact) {
@@ -59,9 +63,31 @@ std::string RowText(const HostWindow& window, ContactHandle contact) {
     return text;
 }
 
+// The editor's texts as a person reads them, through the wide calls: its
+// title, then its label, buttons and list items.
+std::string EditorTexts(HWND editor) {
+    std::string texts = "title \"" + Utf8FromWide(WideTextOf(editor).c_str()) + "\"";
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    if (children.size() != 6) return texts;
+    // Label, list, two lines, OK, Close.
+    for (HWND control : {children[0], children[4], children[5]})
+        texts += ", \"" + Utf8FromWide(WideTextOf(control).c_str()) + "\"";
+    texts += "\n    items:";
+    const int count = static_cast<int>(SendMessageW(children[1], CB_GETCOUNT, 0, 0));
+    for (int item = 0; item < count; ++item)
+        texts += std::string(item ? "," : "") + " \"" +
+                 Utf8FromWide(WideListItemText(children[1], item).c_str()) + "\"";
+    return texts;
+}
+
 // The sandbox window, used as a person would: status Invisible, right-click
-// Carol, pick the plug-in's entry, choose "Always visible" and press OK.
-void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
+// the contact, pick the plug-in's entry, choose the first or the last level
+// and press OK. With a picture file, the window and the editor are pictured
+// while the choice is made.
+void UseTheSandboxWindow(SandboxHost& host, ContactHandle contact, const std::string& entry,
+                         UINT levelKey, const char* pictureFile) {
     HostWindow window(host);
     if (!window.Open(20, 20, false)) {
         std::printf("  the sandbox window could not be opened.\n");
@@ -72,25 +98,25 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
     host.SetDword(0, "Quillmere", "UserAdd/Left", 330);
     host.SetDword(0, "Quillmere", "UserAdd/Top", 335);
     window.ChangeStatus(kStatusInvisible);
-    std::printf("  You are invisible. Carol's row: %s\n", RowText(window, carol).c_str());
+    std::printf("  You are invisible. The contact's row: %s\n", RowText(window, contact).c_str());
 
     std::vector<std::string> menu;
-    std::string title;
+    std::string texts;
     std::string selectedBefore;
     std::string picked;
     bool pictureSaved = false;
     UserScript script;
-    script.Add("right-click Carol", [&] {
-        RightClick(window.ContactList(), window.RowPoint(carol));
+    script.Add("right-click the contact", [&] {
+        RightClick(window.ContactList(), window.RowPoint(contact));
         return true;
     });
-    script.Add("pick the entry", PickFromMenu(window.Window(), "&Visibility Level", &menu));
-    script.Add("choose Always visible", [&] {
+    script.Add("pick the entry", PickFromMenu(window.Window(), entry, &menu));
+    script.Add("choose a level", [&] {
         const HWND editor = FindEditor();
         if (!editor) return false;
-        title = TextOf(editor);
+        texts = EditorTexts(editor);
         selectedBefore = SelectedItem(GetFocus());
-        PressKey(GetFocus(), VK_HOME);
+        PressKey(GetFocus(), levelKey);
         return true;
     });
     script.Add("take the picture, Tab to OK", [&] {
@@ -101,7 +127,7 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         RedrawWindow(editor, nullptr, nullptr,
                      RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-        pictureSaved = SaveWindowsPicture({window.Window(), editor}, kPictureFile);
+        pictureSaved = !pictureFile || SaveWindowsPicture({window.Window(), editor}, pictureFile);
         PressKey(GetFocus(), VK_TAB);
         return true;
     });
@@ -119,18 +145,17 @@ void UseTheSandboxWindow(SandboxHost& host, ContactHandle carol) {
 
     std::string entries;
     for (const std::string& text : menu) entries += (entries.empty() ? "\"" : ", \"") + text + "\"";
-    std::printf("  Right-clicked Carol: her menu shows %s.\n", entries.empty() ? "nothing" : entries.c_str());
-    if (!title.empty())
-        std::printf("  The editor opened as \"%s\" with \"%s\" selected; picked \"%s\", pressed OK.\n",
-                    title.c_str(), selectedBefore.c_str(), picked.c_str());
+    std::printf("  Right-clicked the contact: the menu shows %s.\n", entries.empty() ? "nothing" : entries.c_str());
+    if (!texts.empty())
+        std::printf("  The editor opened: %s\n  with \"%s\" selected; picked \"%s\", pressed OK.\n",
+                    texts.c_str(), selectedBefore.c_str(), picked.c_str());
     if (!ran) std::printf("  (the steps stopped at \"%s\")\n", script.Stuck().c_str());
-    std::printf("  Carol's row now:  %s\n", RowText(window, carol).c_str());
+    std::printf("  The contact's row now:  %s\n", RowText(window, contact).c_str());
     if (!pictureSaved) std::printf("  (no picture could be saved)\n");
 }
 
-}  // namespace
-
-int main() {
+// An ANSI build of the host, as the plug-in has always known it.
+int ShowAnsiHost() {
     SandboxHost host;
     if (!host.LoadPlugin("Quillmere.dll")) {
         std::printf("Quillmere.dll could not be loaded from the current folder.\n");
@@ -204,10 +229,50 @@ int main() {
     }
 
     std::printf("The sandbox window (`make run` opens it for you to use):\n");
-    UseTheSandboxWindow(host, contacts[2].handle);
+    UseTheSandboxWindow(host, contacts[2].handle, "&Visibility Level", VK_HOME, nullptr);
     std::printf("\n");
 
     host.CallUnload();
-    std::printf("Unloaded. %zu host calls were made by the plug-in in this run.\n", host.Log().size());
+    std::printf("Unloaded. %zu host calls were made by the plug-in in this run.\n\n", host.Log().size());
     return 0;
+}
+
+// The same profile on a Unicode build of the host with a Russian language
+// pack: names and translations in any script, through the wide calls.
+int ShowUnicodeHost() {
+    SandboxHost host;
+    if (!host.LoadPlugin("Quillmere.dll")) return 1;
+    host.SetUnicode(true);
+    LoadLanguagePack(host, RussianLanguagePack(), kRussianCodePage);
+    const Profile profile = SampleProfile();
+    const std::vector<ContactHandle> handles = PutProfileIntoHost(profile, host);
+    if (!host.Start(kSandboxUnicodeHostVersion)) {
+        std::printf("Quillmere.dll did not start in the Unicode host.\n");
+        return 1;
+    }
+    const PLUGININFO* info = host.CallPluginInfo(kSandboxUnicodeHostVersion);
+    std::printf("A Unicode build of the host (\"%s\") with a Russian language pack:\n",
+                kHostIs64Bit ? "0.10.24.0 x64 Unicode" : "0.10.24.0 Unicode");
+    std::printf("  The plug-in list shows Quillmere as %s.\n",
+                info && (info->isTransient & UNICODE_AWARE) ? "Unicode-aware" : "an ANSI plug-in");
+    std::printf("  The main menu carries \"%s\"; the host translates the entry itself.\n",
+                host.MainMenu().empty() ? "(nothing)" : host.MainMenu()[0].name.c_str());
+    ContactHandle ivan = 0;
+    for (size_t index = 0; index < profile.contacts.size(); ++index)
+        if (profile.contacts[index].name == "Иван 李") ivan = handles[index];
+    host.FireStatusModeChange();
+    std::printf("The sandbox window, with the contact \"Иван 李\":\n");
+    UseTheSandboxWindow(host, ivan, "&Уровень видимости", VK_END, kPictureFile);
+    host.CallUnload();
+    return 0;
+}
+
+}  // namespace
+
+int main() {
+    // The demo prints UTF-8: names and translations in Cyrillic and Chinese.
+    SetConsoleOutputCP(CP_UTF8);
+    const int ansi = ShowAnsiHost();
+    if (ansi != 0) return ansi;
+    return ShowUnicodeHost();
 }
