@@ -58,7 +58,7 @@ esac
 if [ -f "$build/wineprefix/.quillmere-ready" ]; then
     expected=win32
     [ "$(sh "$source/scripts/i386-mode.sh")" = emulated ] && expected=win64
-    expect "this machine's 32-bit prefix" "$expected" "$(cat "$build/wineprefix/.quillmere-ready")"
+    expect "this machine's 32-bit prefix" "$expected" "$(cut -d' ' -f1 "$build/wineprefix/.quillmere-ready")"
 else
     echo "FAILED: $build/wineprefix was not made before the tests"
     failures=$((failures + 1))
