@@ -254,7 +254,7 @@ void HostWindow::FillMainMenu() {
     while (GetMenuItemCount(mainPopup_) > 0) DeleteMenu(mainPopup_, 0, MF_BYPOSITION);
     const std::vector<HostMenuItem>& menu = host_.MainMenu();
     for (size_t index : ShownEntries(menu))
-        AppendMenuW(mainPopup_, MF_STRING, kMainMenuFirst + index, WideFromHostText(menu[index].name).c_str());
+        AppendMenuW(mainPopup_, MF_STRING, kMainMenuFirst + index, WideFromUtf8(host_.Utf8FromHostText(menu[index].name)).c_str());
     if (GetMenuItemCount(mainPopup_) > 0) AppendMenuA(mainPopup_, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(mainPopup_, MF_STRING, kExitCommand, "E&xit");
 }
@@ -284,7 +284,7 @@ void HostWindow::ShowContactMenu(ContactHandle contact, POINT screenPoint) {
     HMENU popup = CreatePopupMenu();
     const std::vector<HostMenuItem>& menu = host_.ContactMenu();
     for (size_t index : ShownEntries(menu))
-        AppendMenuW(popup, MF_STRING, kContactMenuFirst + index, WideFromHostText(menu[index].name).c_str());
+        AppendMenuW(popup, MF_STRING, kContactMenuFirst + index, WideFromUtf8(host_.Utf8FromHostText(menu[index].name)).c_str());
     if (GetMenuItemCount(popup) == 0)
         AppendMenuA(popup, MF_STRING | MF_GRAYED, 0, "(no entries for this contact)");
     // The owner must be in front, or the menu stays open when the user
@@ -361,7 +361,7 @@ void HostWindow::Refresh() {
                                                             : std::to_string(*apparent);
 
         const std::string cells[] = {
-            name ? Utf8FromWide(WideFromHostText(*name).c_str()) : "(no name)",
+            name ? host_.Utf8FromHostText(*name) : "(no name)",
             !proto ? "(none)" : loaded ? *proto : *proto + " (not loaded)",
             !host_.AccountsEnabled() ? "- (host without accounts)"
             : accountProto           ? *accountProto
@@ -406,10 +406,6 @@ POINT HostWindow::RowPoint(ContactHandle contact) const {
     RECT rect = {LVIR_LABEL, 0, 0, 0};
     SendMessageA(list_, LVM_GETITEMRECT, RowOf(contact), reinterpret_cast<LPARAM>(&rect));
     return {rect.left + 10, (rect.top + rect.bottom) / 2};
-}
-
-std::wstring HostWindow::WideFromHostText(const std::string& text) const {
-    return host_.IsUnicode() ? WideFromUtf8(text) : WideFromCodePage(text, CP_ACP);
 }
 
 std::string HostWindow::CellText(int row, Column column) const {

@@ -82,8 +82,6 @@ private:
     void OnMenuKey();
     void RunMenuCommand(UINT command);
     void RequestRefresh();
-    // The host's names are UTF-8 on a Unicode host, 8-bit on an ANSI one.
-    std::wstring WideFromHostText(const std::string& text) const;
 
     SandboxHost& host_;
     HWND window_ = nullptr;

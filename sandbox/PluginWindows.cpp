@@ -52,3 +52,17 @@ std::wstring WideListItemText(HWND list, int index) {
     text.resize(static_cast<size_t>(length));
     return text;
 }
+
+EditorChildren FindEditorChildren(HWND editor) {
+    EditorChildren children;
+    for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.all.push_back(child);
+    if (children.all.size() != 6) return children;
+    children.label = children.all[0];
+    children.levelList = children.all[1];
+    children.lineLight = children.all[2];
+    children.lineDark = children.all[3];
+    children.okButton = children.all[4];
+    children.closeButton = children.all[5];
+    return children;
+}

@@ -18,3 +18,15 @@ std::string ListItemText(HWND list, int index);
 // The same through the wide calls, as a Unicode window shows them.
 std::wstring WideTextOf(HWND window);
 std::wstring WideListItemText(HWND list, int index);
+
+// The editor's six child windows, in the order the editor creates them.
+struct EditorChildren {
+    HWND label = nullptr;
+    HWND levelList = nullptr;
+    HWND lineLight = nullptr;
+    HWND lineDark = nullptr;
+    HWND okButton = nullptr;
+    HWND closeButton = nullptr;
+    std::vector<HWND> all;  // every child window, in creation order
+};
+EditorChildren FindEditorChildren(HWND editor);

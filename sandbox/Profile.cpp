@@ -2,8 +2,6 @@
 
 #include <map>
 
-#include "sandbox/TextCodec.h"
-
 static ProfileSetting Dword(const char* module, const char* name, uint32_t value) {
     ProfileSetting setting;
     setting.module = module;
@@ -58,9 +56,7 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
         host.SetSetting(0, setting.module, setting.name, setting.value);
     std::vector<ContactHandle> handles;
     for (const ProfileContact& contact : profile.contacts) {
-        // An ANSI host keeps names in the system's code page, losing what it lacks.
-        const std::string name =
-            host.IsUnicode() ? contact.name : CodePageFromUtf8(contact.name, CP_ACP);
+        const std::string name = host.HostTextFromUtf8(contact.name);
         const ContactHandle handle =
             host.AddContact(contact.protocol ? contact.protocol->c_str() : nullptr, name.c_str());
         for (const ProfileSetting& setting : contact.settings)
@@ -80,8 +76,7 @@ Profile TakeProfileFromHost(const SandboxHost& host) {
     for (ContactHandle handle : host.Contacts()) {
         ProfileContact contact;
         const std::string* name = host.DisplayNameOf(handle);
-        if (name)
-            contact.name = host.IsUnicode() ? *name : Utf8FromWide(WideFromCodePage(*name, CP_ACP).c_str());
+        if (name) contact.name = host.Utf8FromHostText(*name);
         if (const std::string* proto = host.ProtocolOf(handle)) contact.protocol = *proto;
         indexOf[handle] = profile.contacts.size();
         profile.contacts.push_back(contact);

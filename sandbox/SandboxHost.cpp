@@ -678,6 +678,14 @@ intptr_t SandboxHost::ServeDisplayName(ContactHandle contact, HostLParam flags) 
     return reinterpret_cast<intptr_t>(copy.c_str());
 }
 
+std::string SandboxHost::HostTextFromUtf8(const std::string& utf8) const {
+    return unicode_ ? utf8 : CodePageFromUtf8(utf8, CP_ACP);
+}
+
+std::string SandboxHost::Utf8FromHostText(const std::string& text) const {
+    return unicode_ ? text : Utf8FromWide(WideFromCodePage(text, CP_ACP).c_str());
+}
+
 std::string SandboxHost::MenuName(const char* name) const {
     if (!name) return "";
     if (!unicode_) return name;

@@ -188,6 +188,10 @@ public:
     // menu entries itself. Also sets the version text the host reports.
     void SetUnicode(bool unicode);
     bool IsUnicode() const { return unicode_; }
+    // Names and menu texts as this host keeps them: UTF-8 on a Unicode build,
+    // the system's code page on an ANSI one (lossily, as that build would).
+    std::string HostTextFromUtf8(const std::string& utf8) const;
+    std::string Utf8FromHostText(const std::string& text) const;
     void SetVersionTextAnswer(const VersionTextAnswer& answer) { versionText_ = answer; }
     // The code page of the language pack's 8-bit texts; CP_ACP by default.
     void SetLanguagePackCodePage(UINT codePage) { languagePackCodePage_ = codePage; }

@@ -69,20 +69,6 @@ EditorRun RunEditorWith(SandboxHost& host, ContactHandle contact, const EditorSt
     return ::testing::AssertionSuccess();
 }
 
-EditorChildren FindEditorChildren(HWND editor) {
-    EditorChildren children;
-    for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.all.push_back(child);
-    if (children.all.size() != 6) return children;
-    children.label = children.all[0];
-    children.levelList = children.all[1];
-    children.lineLight = children.all[2];
-    children.lineDark = children.all[3];
-    children.okButton = children.all[4];
-    children.closeButton = children.all[5];
-    return children;
-}
-
 std::vector<HWND> EditorWindowTree(HWND editor) {
     std::vector<HWND> windows{editor};
     const EditorChildren children = FindEditorChildren(editor);

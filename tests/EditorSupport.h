@@ -36,18 +36,6 @@ EditorRun RunEditorWith(SandboxHost& host, ContactHandle contact, const EditorSt
 // Returned 0, found an editor to run the steps on, needed no safety timer.
 ::testing::AssertionResult RanCleanly(const EditorRun& run);
 
-// The editor's six child windows, in the order the editor creates them.
-struct EditorChildren {
-    HWND label = nullptr;
-    HWND levelList = nullptr;
-    HWND lineLight = nullptr;
-    HWND lineDark = nullptr;
-    HWND okButton = nullptr;
-    HWND closeButton = nullptr;
-    std::vector<HWND> all;  // every child window, in creation order
-};
-EditorChildren FindEditorChildren(HWND editor);
-
 // The windows a closed editor must not leave behind: the editor, its
 // children, and the list's own drop-down window.
 std::vector<HWND> EditorWindowTree(HWND editor);

@@ -67,18 +67,15 @@ std::string RowText(const HostWindow& window, ContactHandle contact) {
 // title, then its label, buttons and list items.
 std::string EditorTexts(HWND editor) {
     std::string texts = "title \"" + Utf8FromWide(WideTextOf(editor).c_str()) + "\"";
-    std::vector<HWND> children;
-    for (HWND child = GetWindow(editor, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        children.push_back(child);
-    if (children.size() != 6) return texts;
-    // Label, list, two lines, OK, Close.
-    for (HWND control : {children[0], children[4], children[5]})
+    const EditorChildren children = FindEditorChildren(editor);
+    if (!children.levelList) return texts;
+    for (HWND control : {children.label, children.okButton, children.closeButton})
         texts += ", \"" + Utf8FromWide(WideTextOf(control).c_str()) + "\"";
     texts += "\n    items:";
-    const int count = static_cast<int>(SendMessageW(children[1], CB_GETCOUNT, 0, 0));
+    const int count = static_cast<int>(SendMessageW(children.levelList, CB_GETCOUNT, 0, 0));
     for (int item = 0; item < count; ++item)
         texts += std::string(item ? "," : "") + " \"" +
-                 Utf8FromWide(WideListItemText(children[1], item).c_str()) + "\"";
+                 Utf8FromWide(WideListItemText(children.levelList, item).c_str()) + "\"";
     return texts;
 }
 
