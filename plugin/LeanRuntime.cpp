@@ -31,3 +31,15 @@ void operator delete(void* memory) noexcept { std::free(memory); }
 void operator delete[](void* memory) noexcept { std::free(memory); }
 void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 void operator delete[](void* memory, std::size_t) noexcept { std::free(memory); }
+
+// The C runtime's start-up applies pseudo-relocations, the fix-ups of data a
+// DLL reaches in other DLLs without importing it by name. The plug-in
+// imports no data, so the linker's list of them is empty, and the runtime's
+// relocator (a walk of the sections, with its error reporting) would take
+// 2 KB to do nothing. Should a change ever need one, the DLL stops at load
+// rather than run with addresses left unfixed.
+extern "C" char __RUNTIME_PSEUDO_RELOC_LIST__[];
+extern "C" char __RUNTIME_PSEUDO_RELOC_LIST_END__[];
+extern "C" void _pei386_runtime_relocator() {
+    if (&__RUNTIME_PSEUDO_RELOC_LIST__[0] != &__RUNTIME_PSEUDO_RELOC_LIST_END__[0]) std::abort();
+}
