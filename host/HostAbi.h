@@ -193,6 +193,31 @@ constexpr int32_t kAccountSizeWithProtoName =
     static_cast<int32_t>(offsetof(PROTOACCOUNT, szProtoName) + sizeof(char*));
 static_assert(kAccountSizeWithProtoName == ByTarget(20, 40), "20 or 40 bytes up to the protocol's name");
 
+// What a protocol reports through the event "Proto/Ack": the outcome of a
+// message, a file, an away message, a search, or a change of the account's
+// own status, among others. A host may hand a longer record; cbSize says how
+// long.
+struct ACKDATA {
+    int32_t cbSize;
+    const char* szModule;   // the account's module, e.g. "ICQ_1"
+    ContactHandle hContact; // 0 for the account itself
+    int32_t type;
+    int32_t result;
+    void* hProcess;         // a status ack: the previous status
+    HostLParam lParam;      // a status ack: the new status
+};
+static_assert(sizeof(ACKDATA) == ByTarget(28, 48), "ACKDATA is 28 or 48 bytes");
+static_assert(offsetof(ACKDATA, cbSize) == 0, "cbSize at 0");
+static_assert(offsetof(ACKDATA, szModule) == ByTarget(4, 8), "szModule at 4 or 8");
+static_assert(offsetof(ACKDATA, hContact) == ByTarget(8, 16), "hContact at 8 or 16");
+static_assert(offsetof(ACKDATA, type) == ByTarget(12, 24), "type at 12 or 24");
+static_assert(offsetof(ACKDATA, result) == ByTarget(16, 28), "result at 16 or 28");
+static_assert(offsetof(ACKDATA, hProcess) == ByTarget(20, 32), "hProcess at 20 or 32");
+static_assert(offsetof(ACKDATA, lParam) == ByTarget(24, 40), "lParam at 24 or 40");
+
+constexpr int32_t ACKTYPE_STATUS = 12;
+constexpr int32_t ACKRESULT_SUCCESS = 0;
+
 // Set in PLUGININFO's flags byte: the plug-in handles the host's wide text.
 constexpr uint8_t UNICODE_AWARE = 0x01;
 
@@ -241,6 +266,8 @@ constexpr const char* kPssSetApparentMode = "/SetApparentMode";
 constexpr const char* kEvModulesLoaded = "Miranda/System/ModulesLoaded";
 constexpr const char* kEvPreBuildContactMenu = "CList/PreBuildContactMenu";
 constexpr const char* kEvStatusModeChange = "CList/StatusModeChange";
+// lParam: an ACKDATA.
+constexpr const char* kEvProtoAck = "Proto/Ack";
 
 // The service the plug-in offers: wParam is a contact, or 0 for the global level.
 constexpr const char* kSvcEditVisibility = "Quillmere/Edit";

@@ -96,6 +96,24 @@ std::string GetContactBaseProto(ContactHandle contact) {
     return CopyHostText(CallHostService(kSvcGetContactBaseProto, contact, 0));
 }
 
+void ForEachContact(ContactVisitor visit, void* context) {
+    intptr_t contactCount = CallHostService(kSvcGetContactCount, 0, 0);
+    // "No such service" is the most negative count on either host, and a
+    // host without the count has no contacts to walk.
+    if (contactCount == kServiceNotFound) contactCount = 0;
+    ContactHandle contact = CallHostService(kSvcFindFirstContact, 0, 0);
+    // The walk also ends when the host runs out of contacts (handle 0, the
+    // user's own record) before the count it announced: a count larger than
+    // the list must not turn into billions of calls about nobody.
+    for (intptr_t i = 0; i < contactCount && contact != 0; ++i) {
+        // The host's text is compared where it lies: the walk makes a call
+        // for every contact and copies nothing it need not.
+        visit(contact, reinterpret_cast<const char*>(CallHostService(kSvcGetContactBaseProto, contact, 0)),
+              context);
+        contact = CallHostService(kSvcFindNextContact, contact, 0);
+    }
+}
+
 intptr_t CallContactService(ContactHandle contact, const char* service, HostWParam wParam,
                             HostLParam lParam) {
     CCSDATA call = {contact, service, wParam, lParam};

@@ -40,5 +40,14 @@ intptr_t CallContactService(ContactHandle contact, const char* service, HostWPar
 void SetApparentOnline(ContactHandle contact);
 void SetApparentOffline(ContactHandle contact);
 
+// Walks the contacts the host lists: "DB/Contact/GetCount", then
+// "DB/Contact/FindFirst" and "DB/Contact/FindNext", asking
+// "Proto/GetContactBaseProto" of each and handing it over with the module
+// name where the host keeps it (null for a contact without one; valid until
+// the next host call). Ends after the announced count, or sooner when the
+// host runs out of contacts.
+using ContactVisitor = void (*)(ContactHandle contact, const char* module, void* context);
+void ForEachContact(ContactVisitor visit, void* context);
+
 // Copies text the host returned; a null pointer becomes an empty string.
 std::string CopyHostText(intptr_t hostResult);

@@ -2,6 +2,7 @@
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
 #include "plugin/EditService.h"
+#include "plugin/LoginSync.h"
 #include "plugin/MenuEntries.h"
 #include "plugin/VisibilityPass.h"
 #include "toolkit/WindowCalls.h"
@@ -9,6 +10,10 @@
 static PLUGININFO PluginInfo;
 static HookHandle PreBuildHook;
 static HookHandle StatusHook;
+static HookHandle AckHook;
+// Set once the host's modules are loaded: before that no account is known
+// to line up. Load clears it.
+static bool ModulesLoaded;
 
 static int __cdecl OnStatusModeChange(HostWParam, HostLParam) {
     ApplyVisibility(NormalPass);
@@ -19,6 +24,14 @@ static int __cdecl OnModulesLoaded(HostWParam, HostLParam) {
     PluginLink.CreateServiceFunction(kSvcEditVisibility, OnEditVisibility);
     AddMenuItems();
     ApplyVisibility(StartupPass);
+    ModulesLoaded = true;
+    return 0;
+}
+
+static int __cdecl OnProtoAck(HostWParam, HostLParam lParam) {
+    if (!ModulesLoaded) return 0;
+    if (const char* module = ModuleThatLoggedIn(reinterpret_cast<const ACKDATA*>(lParam)))
+        SyncServerLists(module);
     return 0;
 }
 
@@ -45,6 +58,7 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
 
 extern "C" __cdecl int Load(PLUGINLINK* link) {
     EditorBusy = false;
+    ModulesLoaded = false;
     PluginLink = *link;
     // Decided once, before any window exists; where the system lacks the
     // wide window calls the host is served as an ANSI one.
@@ -52,6 +66,7 @@ extern "C" __cdecl int Load(PLUGINLINK* link) {
     PluginLink.HookEvent(kEvModulesLoaded, OnModulesLoaded);
     PreBuildHook = PluginLink.HookEvent(kEvPreBuildContactMenu, OnPreBuildContactMenu);
     StatusHook = PluginLink.HookEvent(kEvStatusModeChange, OnStatusModeChange);
+    AckHook = PluginLink.HookEvent(kEvProtoAck, OnProtoAck);
     return 0;
 }
 
@@ -59,5 +74,7 @@ extern "C" __cdecl int Unload() {
     EditorBusy = false;
     PluginLink.UnhookEvent(PreBuildHook);
     PluginLink.UnhookEvent(StatusHook);
+    // Last, so that no ack reaches a DLL the host is about to free.
+    PluginLink.UnhookEvent(AckHook);
     return 0;
 }

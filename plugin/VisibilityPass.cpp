@@ -2,7 +2,6 @@
 
 #include "host/HostHelpers.h"
 #include "host/IcqAccountLookup.h"
-#include "host/HostLink.h"
 #include "plugin/SettingNames.h"
 
 ApparentMode DecideApparentMode(int passKind, VisibilityLevel globalLevel,
@@ -17,33 +16,32 @@ ApparentMode DecideApparentMode(int passKind, VisibilityLevel globalLevel,
     return ApparentMode::Unchanged;
 }
 
-static VisibilityLevel ReadLevel(ContactHandle contact) {
+VisibilityLevel ReadVisibilityLevel(ContactHandle contact) {
     return static_cast<VisibilityLevel>(
         GetSettingDword(contact, kSettingsModule, kSettingVisibilityLevel, 0));
 }
 
-void ApplyVisibility(int passKind) {
-    const VisibilityLevel globalLevel = ReadLevel(0);
-    intptr_t contactCount = CallHostService(kSvcGetContactCount, 0, 0);
-    // "No such service" is the most negative count on either host, and a
-    // host without the count has no contacts to walk.
-    if (contactCount == kServiceNotFound) contactCount = 0;
-    ContactHandle contact = CallHostService(kSvcFindFirstContact, 0, 0);
-    // The walk also ends when the host runs out of contacts (handle 0, the
-    // user's own record) before the count it announced: a count larger than
-    // the list must not turn into billions of calls about nobody.
+namespace {
+
+struct PassState {
+    int passKind;
+    VisibilityLevel globalLevel;
     IcqAccountLookup icqModules;
-    for (intptr_t i = 0; i < contactCount && contact != 0; ++i) {
-        // The host's text is compared where it lies: the pass makes a call
-        // for every contact and copies nothing it need not.
-        const intptr_t module = CallHostService(kSvcGetContactBaseProto, contact, 0);
-        if (icqModules.IsIcq(reinterpret_cast<const char*>(module))) {
-            switch (DecideApparentMode(passKind, globalLevel, ReadLevel(contact))) {
-            case ApparentMode::Online: SetApparentOnline(contact); break;
-            case ApparentMode::Offline: SetApparentOffline(contact); break;
-            case ApparentMode::Unchanged: break;
-            }
-        }
-        contact = CallHostService(kSvcFindNextContact, contact, 0);
+};
+
+void ApplyToContact(ContactHandle contact, const char* module, void* context) {
+    auto& pass = *static_cast<PassState*>(context);
+    if (!pass.icqModules.IsIcq(module)) return;
+    switch (DecideApparentMode(pass.passKind, pass.globalLevel, ReadVisibilityLevel(contact))) {
+    case ApparentMode::Online: SetApparentOnline(contact); break;
+    case ApparentMode::Offline: SetApparentOffline(contact); break;
+    case ApparentMode::Unchanged: break;
     }
+}
+
+}  // namespace
+
+void ApplyVisibility(int passKind) {
+    PassState pass = {passKind, ReadVisibilityLevel(0), {}};
+    ForEachContact(ApplyToContact, &pass);
 }

@@ -21,4 +21,7 @@ enum class ApparentMode { Online, Offline, Unchanged };
 ApparentMode DecideApparentMode(int passKind, VisibilityLevel globalLevel,
                                 VisibilityLevel contactLevel);
 
+// The contact's stored level; 0 names the global level. Never set reads as 0.
+VisibilityLevel ReadVisibilityLevel(ContactHandle contact);
+
 void ApplyVisibility(int passKind);

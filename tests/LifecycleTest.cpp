@@ -8,13 +8,14 @@ using Lifecycle = PluginTest;
 
 // The version text tells a Unicode build of the host from an ANSI one; the
 // buffer is 256 bytes.
-TEST_F(Lifecycle, LoadAsksTheVersionTextThenHooksThreeEventsInOrder) {
+TEST_F(Lifecycle, LoadAsksTheVersionTextThenHooksFourEventsInOrder) {
     host.CallPluginInfo();
     ASSERT_EQ(0, host.CallLoad());
     EXPECT_TRUE(SameCalls({"Miranda/System/GetVersionText 256",
                            "HookEvent Miranda/System/ModulesLoaded -> 1",
                            "HookEvent CList/PreBuildContactMenu -> 2",
-                           "HookEvent CList/StatusModeChange -> 3"},
+                           "HookEvent CList/StatusModeChange -> 3",
+                           "HookEvent Proto/Ack -> 4"},
                           host.LogTexts()));
 }
 
@@ -132,12 +133,13 @@ TEST_F(Lifecycle, EveryInformationQueryOverwritesTheHostVersion) {
 TEST_F(Lifecycle, LoadReturnsZeroAndCallsNothingButTheVersionTextAndHookEvent) {
     host.CallPluginInfo();
     EXPECT_EQ(0, host.CallLoad());
-    EXPECT_EQ(4u, host.Log().size());
+    EXPECT_EQ(5u, host.Log().size());
     EXPECT_EQ(1u, host.CountCalls(kSvcGetVersionText));
-    EXPECT_EQ(3u, host.CountCalls("HookEvent "));
+    EXPECT_EQ(4u, host.CountCalls("HookEvent "));
     EXPECT_EQ(1u, host.HookCount(kEvModulesLoaded));
     EXPECT_EQ(1u, host.HookCount(kEvPreBuildContactMenu));
     EXPECT_EQ(1u, host.HookCount(kEvStatusModeChange));
+    EXPECT_EQ(1u, host.HookCount(kEvProtoAck));
     EXPECT_FALSE(host.ServiceExists(kSvcEditVisibility)) << "the service waits for the modules";
     EXPECT_TRUE(host.MainMenu().empty());
 }
@@ -165,16 +167,19 @@ TEST_F(Lifecycle, LoadCopiesTheTableTheHostHandedOver) {
 
 // --- Unload -----------------------------------------------------------------------------
 
-TEST_F(Lifecycle, UnloadUnhooksPreBuildThenStatusAndNothingElse) {
+TEST_F(Lifecycle, UnloadUnhooksPreBuildThenStatusThenAckAndNothingElse) {
     StartPlugin(kSandboxHostVersion, true);
     const std::string preBuild = HookHandleOf(host, kEvPreBuildContactMenu);
     const std::string status = HookHandleOf(host, kEvStatusModeChange);
+    const std::string ack = HookHandleOf(host, kEvProtoAck);
     host.ClearLog();
     EXPECT_EQ(0, host.CallUnload());
-    EXPECT_TRUE(SameCalls({"UnhookEvent " + preBuild, "UnhookEvent " + status}, host.LogTexts()));
+    EXPECT_TRUE(SameCalls({"UnhookEvent " + preBuild, "UnhookEvent " + status, "UnhookEvent " + ack},
+                          host.LogTexts()));
     EXPECT_EQ(1u, host.HookCount(kEvModulesLoaded));
     EXPECT_EQ(0u, host.HookCount(kEvPreBuildContactMenu));
     EXPECT_EQ(0u, host.HookCount(kEvStatusModeChange));
+    EXPECT_EQ(0u, host.HookCount(kEvProtoAck));
     EXPECT_TRUE(host.ServiceExists(kSvcEditVisibility));
     EXPECT_EQ(1u, host.MainMenu().size());
     EXPECT_EQ(1u, host.ContactMenu().size());
