@@ -25,6 +25,12 @@ static ProfileContact ContactAtLevel(const char* name, const char* protocol, int
     return contact;
 }
 
+// The ICQ module keeps each contact's UIN among the contact's settings.
+static ProfileContact WithUin(ProfileContact contact, uint32_t uin) {
+    contact.settings.push_back(Dword(contact.protocol->c_str(), "UIN", uin));
+    return contact;
+}
+
 Profile SampleProfile() {
     Profile profile;
     profile.loadedProtocols = {"ICQ", "ICQ_1", "JABBER_1", "MSN", "icq"};
@@ -33,14 +39,23 @@ Profile SampleProfile() {
                         {"MSN", "MSN"},           {"icq", "JABBER"}};
     profile.ownSettings.push_back(Dword("Quillmere", "VisibilityLevel", 3));
     profile.contacts = {
-        ContactAtLevel("Alice", "ICQ", 0), ContactAtLevel("Bob", "ICQ", 1),
-        ContactAtLevel("Carol", "ICQ", 2), ContactAtLevel("Dave", "ICQ", 3),
-        ContactAtLevel("Erin", "ICQ", 4),  ContactAtLevel("Frank", "ICQ", 5),
-        ContactAtLevel("Grace", "ICQ", 6), Contact("Heidi", "ICQ"),
-        ContactAtLevel("Ivan", "ICQ", 9),  ContactAtLevel("Kim", "ICQ_1", 2),
-        ContactAtLevel("Liam", "ICQ_1", 5), ContactAtLevel("Judy", "MSN", 6),
+        WithUin(ContactAtLevel("Alice", "ICQ", 0), 100101), WithUin(ContactAtLevel("Bob", "ICQ", 1), 100102),
+        WithUin(ContactAtLevel("Carol", "ICQ", 2), 100103), WithUin(ContactAtLevel("Dave", "ICQ", 3), 100104),
+        WithUin(ContactAtLevel("Erin", "ICQ", 4), 100105),  WithUin(ContactAtLevel("Frank", "ICQ", 5), 100106),
+        WithUin(ContactAtLevel("Grace", "ICQ", 6), 100107), WithUin(Contact("Heidi", "ICQ"), 100108),
+        WithUin(ContactAtLevel("Ivan", "ICQ", 9), 100109),  WithUin(ContactAtLevel("Kim", "ICQ_1", 2), 200201),
+        WithUin(ContactAtLevel("Liam", "ICQ_1", 5), 200202), ContactAtLevel("Judy", "MSN", 6),
         ContactAtLevel("Nadia", "JABBER_1", 0), ContactAtLevel("Oscar", "icq", 0),
-        ContactAtLevel("Mallory", nullptr, 0), ContactAtLevel("Иван 李", "ICQ", 4),
+        ContactAtLevel("Mallory", nullptr, 0), WithUin(ContactAtLevel("Иван 李", "ICQ", 4), 100110),
+    };
+    // What another client left on the server: Alice, Bob, Grace and Kim on
+    // the wrong list, Dave on both, Erin and Ivan where they may stay.
+    using List = IcqServer::List;
+    profile.serverEntries = {
+        {"ICQ", List::Invisible, 100101, 0x0A01}, {"ICQ", List::Visible, 100102, 0x0A02},
+        {"ICQ", List::Visible, 100104, 0x0A03},   {"ICQ", List::Invisible, 100104, 0x0A04},
+        {"ICQ", List::Visible, 100105, 0x0A05},   {"ICQ", List::Visible, 100107, 0x0A06},
+        {"ICQ", List::Invisible, 100109, 0x0A07}, {"ICQ_1", List::Visible, 200201, 0x0B01},
     };
     return profile;
 }
@@ -63,6 +78,7 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
             host.SetSetting(handle, setting.module, setting.name, setting.value);
         handles.push_back(handle);
     }
+    for (const IcqServer::Entry& entry : profile.serverEntries) host.Server().Restore(entry);
     return handles;
 }
 
@@ -90,5 +106,6 @@ Profile TakeProfileFromHost(const SandboxHost& host) {
             profile.contacts[found->second].settings.push_back(setting);
         }
     }
+    profile.serverEntries = host.Server().AllEntries();
     return profile;
 }

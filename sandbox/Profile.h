@@ -29,6 +29,8 @@ struct Profile {
     std::map<std::string, std::string> accounts;
     std::vector<ProfileSetting> ownSettings;  // on the user's own record, contact 0
     std::vector<ProfileContact> contacts;
+    // Every entry of the ICQ server's lists, for the accounts that log in to it.
+    std::vector<IcqServer::Entry> serverEntries;
 };
 
 // The profile a fresh sandbox starts with, on a host with accounts: ICQ
@@ -36,11 +38,13 @@ struct Profile {
 // of the ICQ account "ICQ_1", and contacts the plug-in leaves alone (of
 // another protocol, of a "JABBER_1" account and of an "icq" module that is an
 // account of another protocol, and without protocol), and an ICQ contact
-// whose name is in Cyrillic and Chinese letters.
+// whose name is in Cyrillic and Chinese letters. Every ICQ contact has its
+// UIN; the server's lists disagree with the levels, as another client may
+// have left them, and one contact is on both.
 Profile SampleProfile();
 
 // Adds the profile's contacts, protocols and settings to a host that has
-// none yet; returns the contacts' handles in the profile's order. An ANSI
+// none yet, and its server entries to the host's ICQ server; returns the contacts' handles in the profile's order. An ANSI
 // host gets the names in the system's code page, as it would keep them.
 std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHost& host);
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "sandbox/GuardedRecord.h"
 #include "sandbox/TextCodec.h"
 
 static SandboxHost* g_currentHost = nullptr;
@@ -390,22 +391,6 @@ intptr_t SandboxHost::ServeFreeVariant(const DBVARIANT* value) {
 
 // --- Accounts ------------------------------------------------------------------------------
 
-// A copy of the first `readable` bytes of the record, placed so that they end
-// where a page no one may read begins.
-static std::shared_ptr<void> RecordAgainstAGuardPage(const PROTOACCOUNT& account, size_t readable) {
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    const size_t page = system.dwPageSize;
-    auto* base = static_cast<uint8_t*>(
-        VirtualAlloc(nullptr, 2 * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-    if (!base) return nullptr;
-    DWORD previous = 0;
-    VirtualProtect(base + page, page, PAGE_NOACCESS, &previous);
-    uint8_t* record = base + page - readable;
-    std::memcpy(record, &account, readable);
-    return std::shared_ptr<void>(record, [base](void*) { VirtualFree(base, 0, MEM_RELEASE); });
-}
-
 void SandboxHost::SetAccount(const std::string& module, const HostAccount& account) {
     accounts_[module] = account;
     auto found = accounts_.find(module);
@@ -416,7 +401,7 @@ void SandboxHost::SetAccount(const std::string& module, const HostAccount& accou
     record.szProtoName = kept.protocol ? const_cast<char*>(kept.protocol->c_str()) : nullptr;
     // cbSize itself can always be read; past it, nothing.
     const size_t readable = std::clamp<int64_t>(kept.cbSize, sizeof(int32_t), sizeof(PROTOACCOUNT));
-    accountRecords_[module] = RecordAgainstAGuardPage(record, readable);
+    accountRecords_[module] = CopyAgainstGuardPage(&record, readable);
 }
 
 void SandboxHost::AddAccount(const std::string& module, const std::string& protocol) {
@@ -490,8 +475,9 @@ intptr_t SandboxHost::ServeCallContactService(const CCSDATA* call) {
     if (!IsIcqModule(*proto) || std::strcmp(call->szProtoService, kPssSetApparentMode) != 0)
         return kSandboxServiceNotFound;
     apparentModes_[call->hContact] = static_cast<uint32_t>(call->wParam);
+    const intptr_t result = IcqSetApparentMode(call->hContact, *proto, call->wParam);
     NotifyChange();
-    return 0;
+    return result;
 }
 
 intptr_t SandboxHost::ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
@@ -593,6 +579,12 @@ void SandboxHost::SetDword(ContactHandle contact, const std::string& module,
 void SandboxHost::RemoveSetting(ContactHandle contact, const std::string& module,
                                 const std::string& setting) {
     settings_.erase(SettingKey{contact, module, setting});
+}
+
+size_t SandboxHost::SettingCount(const std::string& module) const {
+    size_t count = 0;
+    for (const auto& [key, value] : settings_) count += std::get<1>(key) == module ? 1 : 0;
+    return count;
 }
 
 std::optional<StoredSetting> SandboxHost::Setting(ContactHandle contact, const std::string& module,

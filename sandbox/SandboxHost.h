@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "host/HostAbi.h"
+#include "sandbox/IcqServer.h"
 
 // One call of the plug-in into the host.
 struct HostCall {
@@ -142,9 +143,48 @@ public:
     // protocol's own services answer.
     bool IsIcqModule(const std::string& module) const;
 
-    // The apparent mode the ICQ protocol was last given for a contact, if any.
+    // The apparent mode the ICQ protocol was last given for a contact, if any,
+    // whether or not the call changed anything.
     std::optional<uint32_t> ApparentMode(ContactHandle contact) const;
     void ClearApparentModes() { apparentModes_.clear(); }
+
+    // --- The ICQ protocol ---------------------------------------------------------
+    // Every loaded ICQ module ("ICQ", or an account of the ICQ protocol) acts
+    // as the real ICQ protocol module does. Among each contact's settings in
+    // its own module it keeps the contact's "UIN" (a DWORD) and, as WORDs, the
+    // apparent mode it last stored ("ApparentMode", absent reads as 0) and the
+    // item ids of the contact's entries on the server's visible and invisible
+    // lists ("SrvPermitId", "SrvDenyId"). "/SetApparentMode" takes 0, 40071
+    // or 40072: the stored mode does nothing at all; another is stored, and
+    // only while the account is logged in does the module also take the
+    // contact off the old mode's list (if it has an entry there) and put it
+    // on the new mode's list (if it has none there yet). Logging in reads the
+    // server's lists, unless the module's "UseServerCList" BYTE on contact 0
+    // is 0, and overwrites the stored mode of every contact the server lists.
+
+    // The server the accounts log in to: the host's own until another is
+    // given, which must then outlive the host.
+    void UseIcqServer(IcqServer& server) { icqServer_ = &server; }
+    IcqServer& Server() { return *icqServer_; }
+    const IcqServer& Server() const { return *icqServer_; }
+    // The user picks a status, as on a host's status menu: each ICQ account
+    // acks at once (an offline one that it is connecting, one logged in its
+    // new status), then "CList/StatusModeChange" fires. A login begun here
+    // ends only in FinishLogins, as a real one ends about a second later.
+    void ChangeStatus(uint32_t status);
+    // An offline account connects by itself, as at start-up or after a
+    // dropped connection: acks 40071 -> 1, then one ack a retry.
+    void ConnectIcqAccount(const std::string& module, uint32_t status, int retries = 0);
+    // Each connecting account reads the server's lists, then acks its new status.
+    void FinishLogins();
+    // 40071 offline, 1 and up connecting, 40072 to 40081 logged in.
+    uint32_t IcqStatus(const std::string& module) const;
+    // The item id of the contact's entry on that server list, 0 for none:
+    // what the server does for the contact, whatever the module has stored.
+    uint16_t ServerItemId(ContactHandle contact, IcqServer::List list) const;
+    // Fires "Proto/Ack" with a copy of the record of which only the first
+    // `readable` bytes can be read.
+    int FireAck(const ACKDATA& ack, size_t readable = sizeof(ACKDATA));
 
     // --- Settings ---------------------------------------------------------------
     void SetSetting(ContactHandle contact, const std::string& module, const std::string& setting,
@@ -157,6 +197,7 @@ public:
     std::optional<uint32_t> Dword(ContactHandle contact, const std::string& module,
                                   const std::string& setting) const;
     size_t SettingCount() const { return settings_.size(); }
+    size_t SettingCount(const std::string& module) const;
     // Text and binary values are handed out as copies of the host's own,
     // which the caller gives back through "DB/Contact/FreeVariant".
     size_t CopiesHandedOut() const { return copiesHandedOut_; }
@@ -259,6 +300,15 @@ private:
     std::string MenuName(const char* name) const;
     void* CopyOfValue(const StoredSetting& stored);
     intptr_t ServeCallContactService(const CCSDATA* call);
+    // The ICQ module's side, in IcqModule.cpp.
+    std::vector<std::string> IcqModules() const;
+    std::vector<ContactHandle> ContactsOf(const std::string& module) const;
+    uint32_t IcqNumber(ContactHandle contact, const std::string& module, const char* setting) const;
+    void SetIcqWord(ContactHandle contact, const std::string& module, const char* setting, uint32_t value);
+    bool UsesServerList(const std::string& module) const;
+    intptr_t IcqSetApparentMode(ContactHandle contact, const std::string& module, HostWParam mode);
+    void AckIcqStatus(const std::string& module, uint32_t previous, uint32_t status);
+    void IcqLogIn(const std::string& module);
     intptr_t ServeAddMenuItem(std::vector<HostMenuItem>& menu, const char* service,
                               const CLISTMENUITEM* item);
     intptr_t ServeModifyMenuItem(uintptr_t handle, const CLISTMENUITEM* item);
@@ -279,6 +329,13 @@ private:
     std::set<std::string> loadedProtocols_;
     std::optional<intptr_t> countOverride_;
     std::map<ContactHandle, uint32_t> apparentModes_;
+    struct IcqAccountState {
+        uint32_t status = ID_STATUS_OFFLINE;
+        uint32_t loginStatus = 0;  // what a connecting account logs in as
+    };
+    std::map<std::string, IcqAccountState> icqAccounts_;
+    IcqServer ownIcqServer_;
+    IcqServer* icqServer_ = &ownIcqServer_;
     ContactHandle nextContact_ = 0x1000;
 
     bool accountsEnabled_ = false;

@@ -105,7 +105,7 @@ TEST_F(VisibilityPass, FreshProfileSetsEveryIcqContactOnline) {
     RunNormalPass();
     EXPECT_EQ(kOn, host.ApparentMode(a));
     EXPECT_EQ(kOn, host.ApparentMode(b));
-    EXPECT_EQ(0u, host.SettingCount()) << "a pass writes nothing";
+    EXPECT_EQ(0u, host.CountCalls(kSvcWriteSetting)) << "a pass writes nothing";
 }
 
 TEST_F(VisibilityPass, StartupPassSetsEveryIcqContactOfflineWhateverTheLevels) {
