@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -54,7 +55,8 @@ double Median(std::vector<double> values) {
 
 // A host with accounts. Every other contact is ICQ, half of those in the
 // "ICQ" module of a profile from before accounts and half in the account
-// "ICQ_1"; the rest are MSN. Levels cycle through 0-6 and "never set".
+// "ICQ_1"; the rest are MSN. Levels cycle through 0-6 and "never set". Each
+// ICQ contact has its UIN, so that the server can list it.
 std::vector<ContactHandle> BuildProfile(SandboxHost& host) {
     host.SetAccountsEnabled(true);
     for (const char* module : {"ICQ", "ICQ_1", "MSN"}) host.SetProtocolLoaded(module, true);
@@ -68,6 +70,7 @@ std::vector<ContactHandle> BuildProfile(SandboxHost& host) {
         const ContactHandle contact = host.AddContact(module, "Contact");
         const int level = (i / 4) % 8;
         if (level < 7) host.SetDword(contact, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(level));
+        if (i % 2 == 0) host.SetDword(contact, module, "UIN", static_cast<uint32_t>(100000 + i));
         contacts.push_back(contact);
     }
     host.SetDword(0, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(kGlobalLevel));
@@ -170,6 +173,75 @@ bool FloorMatchesPlugin(SandboxHost& host, const std::vector<ContactHandle>& con
             std::printf("The floor leaves contact %zu in another apparent mode.\n", i);
             return false;
         }
+    }
+    return true;
+}
+
+// --- The login sync -------------------------------------------------------------------
+
+constexpr const char* kSyncedAccount = "ICQ_1";
+
+struct SyncFigures {
+    double nsPerContact = 0;
+    double callsPerContact = 0;
+};
+
+// The ack that tells the plug-in the account has just logged in.
+void AckLogin(SandboxHost& host) {
+    ACKDATA ack = {};
+    ack.cbSize = sizeof ack;
+    ack.szModule = kSyncedAccount;
+    ack.type = ACKTYPE_STATUS;
+    ack.hProcess = reinterpret_cast<void*>(1);
+    ack.lParam = ID_STATUS_ONLINE;
+    host.FireAck(ack);
+}
+
+// A server with no entry for the account, as before its first login with
+// the plug-in: every contact of it gets calls.
+void EmptyTheServer(SandboxHost& host, const std::vector<ContactHandle>& contacts) {
+    host.Server().ClearAccount(kSyncedAccount);
+    for (ContactHandle contact : contacts) {
+        host.RemoveSetting(contact, kSyncedAccount, "SrvPermitId");
+        host.RemoveSetting(contact, kSyncedAccount, "SrvDenyId");
+    }
+}
+
+SyncFigures TimeOnce(SandboxHost& host, const std::function<void()>& run) {
+    host.SetLogging(true);
+    host.ClearLog();
+    run();
+    const size_t calls = host.Log().size();
+    host.ClearLog();
+    host.SetLogging(false);
+    const double start = Now();
+    run();
+    return {(Now() - start) * 1e9 / kContacts, static_cast<double>(calls) / kContacts};
+}
+
+// The account logs in (the module reads the server's lists), then each
+// figure times only what the plug-in does on the ack: once against a server
+// without entries, once against one already right.
+bool TimeLoginSync(SandboxHost& host, const std::vector<ContactHandle>& contacts, int runs,
+                   SyncFigures& empty, SyncFigures& right, SyncFigures& pass) {
+    host.ChangeStatus(ID_STATUS_ONLINE);
+    host.FinishLogins();
+    std::vector<double> emptyNs;
+    std::vector<double> rightNs;
+    for (int run = 0; run < runs; ++run) {
+        EmptyTheServer(host, contacts);
+        empty = TimeOnce(host, [&] { AckLogin(host); });
+        emptyNs.push_back(empty.nsPerContact);
+        right = TimeOnce(host, [&] { AckLogin(host); });
+        rightNs.push_back(right.nsPerContact);
+    }
+    empty.nsPerContact = Median(emptyNs);
+    right.nsPerContact = Median(rightNs);
+    pass = TimeOnce(host, [&] { PluginPass(host); });
+    if (host.Server().Entries(kSyncedAccount, IcqServer::List::Visible).empty() ||
+        host.Server().Entries(kSyncedAccount, IcqServer::List::Invisible).empty()) {
+        std::printf("The login sync left the server's lists of %s empty.\n", kSyncedAccount);
+        return false;
     }
     return true;
 }
@@ -307,6 +379,11 @@ int main(int argc, char** argv) {
         }
     }
 
+    SyncFigures syncEmpty;
+    SyncFigures syncRight;
+    SyncFigures passFigures;
+    if (!TimeLoginSync(host, contacts, std::max(1, passRuns / 4), syncEmpty, syncRight, passFigures)) return 1;
+
     EditorTimes editor;
     if (!TimeEditor(host, editor)) return 1;
 
@@ -323,6 +400,15 @@ int main(int argc, char** argv) {
                 "   (a bare loop making the same host calls)\n",
                 Min(floorNs), Median(floorNs));
     std::printf("  ratio of minima %.3f\n\n", Min(pluginNs) / Min(floorNs));
+
+    std::printf("Login sync of the account %s (%d of the contacts), per contact walked:\n", kSyncedAccount,
+                kContacts / 4);
+    std::printf("  server without entries   %8.1f ns/contact   %5.2f host calls/contact\n",
+                syncEmpty.nsPerContact, syncEmpty.callsPerContact);
+    std::printf("  server already right     %8.1f ns/contact   %5.2f host calls/contact\n",
+                syncRight.nsPerContact, syncRight.callsPerContact);
+    std::printf("  normal pass, logged in   %8.1f ns/contact   %5.2f host calls/contact\n\n",
+                passFigures.nsPerContact, passFigures.callsPerContact);
 
     std::printf("Editor, %d openings of the global editor after a first one:\n", kEditorOpenings);
     std::printf("  open to visible          min %6.2f ms   median %6.2f ms\n", Min(editor.toVisible),

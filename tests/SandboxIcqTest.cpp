@@ -1,0 +1,127 @@
+// The sandbox's ICQ module, without the plug-in: it must behave as the real
+// one, or the login tests prove nothing. Calls go straight through the
+// host's table; events are watched by hooks of the test's own.
+#include <string>
+#include <vector>
+
+#include "tests/PluginSupport.h"
+
+namespace {
+
+using List = IcqServer::List;
+std::vector<std::string> g_events;
+
+int __cdecl WatchAck(HostWParam, HostLParam lParam) {
+    const auto* ack = reinterpret_cast<const ACKDATA*>(lParam);
+    g_events.push_back("ack " + std::string(ack->szModule) + " " +
+                       std::to_string(reinterpret_cast<uintptr_t>(ack->hProcess)) + "->" +
+                       std::to_string(ack->lParam) + (ack->cbSize == sizeof(ACKDATA) && ack->type == 12 &&
+                                                              ack->result == 0 && ack->hContact == 0
+                                                          ? ""
+                                                          : " (odd record)"));
+    return 0;
+}
+
+int __cdecl WatchStatus(HostWParam status, HostLParam) {
+    g_events.push_back("status " + std::to_string(status));
+    return 0;
+}
+
+class SandboxIcq : public PluginTest {
+protected:
+    intptr_t SetMode(ContactHandle contact, HostWParam mode) {
+        CCSDATA call = {contact, kPssSetApparentMode, mode, 0};
+        return host.Link().CallService(kSvcCallContactService, 0, reinterpret_cast<HostLParam>(&call));
+    }
+    std::optional<uint32_t> Stored(ContactHandle contact, const char* setting) const {
+        auto value = host.Setting(contact, "ICQ", setting);
+        return value ? std::optional<uint32_t>(value->number) : std::nullopt;
+    }
+    ContactHandle AddWithUin(uint32_t uin) {
+        const ContactHandle contact = host.AddContact("ICQ");
+        host.SetDword(contact, "ICQ", "UIN", uin);
+        return contact;
+    }
+};
+
+}  // namespace
+
+TEST_F(SandboxIcq, SetApparentModeStoresAndMovesServerEntriesOnlyWhileLoggedIn) {
+    const ContactHandle ann = AddWithUin(1001);
+    EXPECT_EQ(0, SetMode(ann, 40072));
+    EXPECT_EQ(40072u, Stored(ann, "ApparentMode"));
+    EXPECT_TRUE(host.Server().Changes().empty()) << "offline: only the stored mode changes";
+
+    host.ConnectIcqAccount("ICQ", 40072);
+    host.FinishLogins();
+    EXPECT_EQ(40072u, Stored(ann, "ApparentMode")) << "a contact the server does not list keeps its mode";
+    const uint64_t revision = host.SettingsRevision();
+    EXPECT_EQ(0, SetMode(ann, 40072));
+    EXPECT_EQ(revision, host.SettingsRevision()) << "the stored mode again does nothing at all";
+    EXPECT_EQ(0u, host.ServerItemId(ann, List::Visible));
+
+    EXPECT_EQ(0, SetMode(ann, 40071));  // no visible entry to remove; an invisible one is added
+    const uint16_t hidden = host.ServerItemId(ann, List::Invisible);
+    EXPECT_NE(0u, hidden);
+    EXPECT_EQ(hidden, Stored(ann, "SrvDenyId"));
+    EXPECT_EQ(0, SetMode(ann, 40072));
+    EXPECT_EQ(0u, host.ServerItemId(ann, List::Invisible));
+    EXPECT_EQ(host.ServerItemId(ann, List::Visible), Stored(ann, "SrvPermitId"));
+    EXPECT_EQ(std::nullopt, Stored(ann, "SrvDenyId"));
+    EXPECT_EQ(1, SetMode(ann, 40078)) << "only 0, 40071 and 40072";
+    EXPECT_EQ(40072u, Stored(ann, "ApparentMode"));
+}
+
+TEST_F(SandboxIcq, LoginOverwritesTheModesOfListedContactsOnly) {
+    const ContactHandle listed = AddWithUin(1001);
+    const ContactHandle both = AddWithUin(1002);
+    const ContactHandle unlisted = AddWithUin(1003);
+    host.Server().Restore({"ICQ", List::Invisible, 1001, 0x11});
+    host.Server().Restore({"ICQ", List::Invisible, 1002, 0x12});
+    host.Server().Restore({"ICQ", List::Visible, 1002, 0x13});
+    for (ContactHandle contact : {listed, both, unlisted}) SetMode(contact, 40072);
+    host.SetSetting(unlisted, "ICQ", "SrvDenyId", Typed(DBVT_WORD, 0x77));  // stale
+    host.ConnectIcqAccount("ICQ", 40072);
+    host.FinishLogins();
+    EXPECT_EQ(40071u, Stored(listed, "ApparentMode"));
+    EXPECT_EQ(0x11u, Stored(listed, "SrvDenyId"));
+    EXPECT_EQ(40072u, Stored(both, "ApparentMode")) << "the entry the server got last";
+    EXPECT_EQ(0x12u, Stored(both, "SrvDenyId"));
+    EXPECT_EQ(40072u, Stored(unlisted, "ApparentMode"));
+    EXPECT_EQ(std::nullopt, Stored(unlisted, "SrvDenyId"));
+}
+
+TEST_F(SandboxIcq, WithoutTheServerSideListLoginSendsTheStoredModes) {
+    const ContactHandle ann = AddWithUin(1001);
+    host.Server().Restore({"ICQ", List::Visible, 1001, 0x11});
+    host.SetSetting(0, "ICQ", "UseServerCList", Typed(DBVT_BYTE, 0));
+    SetMode(ann, 40071);
+    host.ConnectIcqAccount("ICQ", 40072);
+    host.FinishLogins();
+    EXPECT_EQ(40071u, Stored(ann, "ApparentMode"));
+    EXPECT_EQ(0u, host.ServerItemId(ann, List::Visible));
+    EXPECT_NE(0u, host.ServerItemId(ann, List::Invisible));
+    EXPECT_EQ(std::nullopt, Stored(ann, "SrvDenyId"));
+}
+
+TEST_F(SandboxIcq, AcksComeInTheRealOrder) {
+    host.AddAccount("ICQ_1", "ICQ");
+    host.SetAccountsEnabled(true);
+    host.SetProtocolLoaded("ICQ_1", true);
+    host.OnHookEvent(kEvProtoAck, WatchAck);
+    host.OnHookEvent(kEvStatusModeChange, WatchStatus);
+    g_events.clear();
+    host.ChangeStatus(40072);
+    host.ChangeStatus(40073);  // still connecting: the login is to Away
+    host.FinishLogins();
+    host.ChangeStatus(40078);
+    host.ChangeStatus(40071);
+    host.ConnectIcqAccount("ICQ", 40072, 2);  // a reconnect, with two retries
+    host.FinishLogins();
+    EXPECT_TRUE(SameCalls({"ack ICQ 40071->1", "ack ICQ_1 40071->1", "status 40072", "status 40073",
+                           "ack ICQ 1->40073", "ack ICQ_1 1->40073", "ack ICQ 40073->40078",
+                           "ack ICQ_1 40073->40078", "status 40078", "ack ICQ 40078->40071",
+                           "ack ICQ_1 40078->40071", "status 40071", "ack ICQ 40071->1", "ack ICQ 1->2",
+                           "ack ICQ 2->3", "ack ICQ 3->40072"},
+                          g_events));
+}
