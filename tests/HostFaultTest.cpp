@@ -36,6 +36,11 @@ TEST_F(HostFaults, ReachTheHandlerAboveThePluginAndTheHostGoesOn) {
          [&] { host.FireStatusModeChange(); }},
         {"modules loaded (startup pass)", "Proto/CallContactService", "", [&] { host.FireModulesLoaded(); }},
         {"a contact-menu build", "Proto/IsProtocolLoaded", "", [&] { host.ContactMenuShows(ann); }},
+        {"an ICQ login (the server lists' sync)", "Proto/CallContactService", "", [&] {
+             ACKDATA login = {sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS,
+                              reinterpret_cast<void*>(1), ID_STATUS_ONLINE};
+             host.FireAck(login);
+         }},
         // Read before the editor's window exists: no window procedure of the
         // platform stands between the throw and the handler.
         {"the editor's service", "DB/Contact/GetSetting", "UserAdd/Left",
