@@ -14,6 +14,7 @@
 #include "sandbox/UserScript.h"
 #include "sandbox/TextCodec.h"
 #include "sandbox/demo/Screenshot.h"
+#include "sandbox/demo/TerminalColumns.h"
 
 namespace {
 
@@ -29,19 +30,6 @@ std::string Seen(const SandboxHost& host, ContactHandle contact) {
     auto mode = host.ApparentMode(contact);
     if (!mode) return "-";
     return *mode == ID_STATUS_ONLINE ? "sees" : "hidden";
-}
-
-// A contact's name, then one cell a pass, the first wider than the rest.
-void PrintRow(const std::string& name, const std::vector<std::string>& cells) {
-    char text[32];
-    std::snprintf(text, sizeof text, "  %-8s", name.c_str());
-    std::string line = text;
-    for (size_t index = 0; index < cells.size(); ++index) {
-        std::snprintf(text, sizeof text, index == 0 ? " %-9s" : " %-7s", cells[index].c_str());
-        line += text;
-    }
-    line.erase(line.find_last_not_of(' ') + 1);
-    std::printf("%s\n", line.c_str());
 }
 
 // The plug-in's editor, when it is open.
@@ -172,15 +160,16 @@ int ShowAnsiHost() {
 
     std::printf("Sample profile (in the sandbox host, which stands in for Miranda IM 0.8 or later,\n"
                 "a host with accounts):\n");
-    std::printf("  %-8s %-9s %-10s %-20s %s\n", "contact", "module", "account of", "visibility level",
-                "\"Visibility Level\" in its contact menu");
+    std::vector<std::vector<std::string>> profileRows = {
+        {"contact", "module", "account of", "visibility level", "\"Visibility Level\" in its contact menu"}};
     for (const auto& contact : contacts) {
         const std::string* proto = host.ProtocolOf(contact.handle);
         const std::string* account = proto ? host.AccountProtocolOf(*proto) : nullptr;
-        std::printf("  %-8s %-9s %-10s %-20s %s\n", contact.name.c_str(), proto ? proto->c_str() : "(none)",
-                    account ? account->c_str() : "-", LevelText(host, contact.handle).c_str(),
-                    host.ContactMenuShows(contact.handle) ? "yes" : "no");
+        profileRows.push_back({contact.name, proto ? *proto : "(none)", account ? *account : "-",
+                               LevelText(host, contact.handle),
+                               host.ContactMenuShows(contact.handle) ? "yes" : "no"});
     }
+    PrintColumns(profileRows);
     std::string mainEntry = host.MainMenu().empty() ? "(nothing)" : host.MainMenu()[0].name;
     if (mainEntry.find('&') != std::string::npos) mainEntry.erase(mainEntry.find('&'), 1);
     std::printf("  The main menu carries \"%s\" for the global level, which is %s.\n\n",
@@ -206,10 +195,13 @@ int ShowAnsiHost() {
     std::printf("  sees   = the contact sees your status even while you are invisible\n");
     std::printf("  hidden = the contact always sees you offline\n");
     std::printf("  -      = the plug-in leaves the contact alone (not ICQ, or a level out of range)\n");
-    std::vector<std::string> header = {"start-up"};
-    for (int32_t global = 0; global <= 6; ++global) header.push_back("G=" + std::to_string(global));
-    PrintRow("contact", header);
-    for (size_t index = 0; index < contacts.size(); ++index) PrintRow(contacts[index].name, seen[index]);
+    std::vector<std::vector<std::string>> passRows = {{"contact", "start-up"}};
+    for (int32_t global = 0; global <= 6; ++global) passRows[0].push_back("G=" + std::to_string(global));
+    for (size_t index = 0; index < contacts.size(); ++index) {
+        passRows.push_back({contacts[index].name});
+        passRows.back().insert(passRows.back().end(), seen[index].begin(), seen[index].end());
+    }
+    PrintColumns(passRows);
     std::printf("\n");
 
     // An account made in the account manager: its own module name, the ICQ protocol behind it.
