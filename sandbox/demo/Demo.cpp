@@ -1,8 +1,10 @@
 // Loads Quillmere.dll into the sandbox host with the sample profile and shows
-// what the plug-in does with it, in words a new user can follow; then uses
-// the sandbox window as a person would. Then the same on a Unicode build of
-// the host with a Russian language pack, and a picture of the sandbox window
-// with the plug-in's editor open in Russian.
+// what the plug-in does with it, in words a new user can follow; then logs
+// the ICQ accounts in and shows their lists on the ICQ server, lined up with
+// the levels; then uses the sandbox window as a person would. Then the same
+// on a Unicode build of the host with a Russian language pack, and a picture
+// of the sandbox window with the plug-in's editor open in Russian.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "sandbox/UserScript.h"
 #include "sandbox/TextCodec.h"
 #include "sandbox/demo/Screenshot.h"
+#include "sandbox/demo/TerminalColumns.h"
 
 namespace {
 
@@ -31,17 +34,130 @@ std::string Seen(const SandboxHost& host, ContactHandle contact) {
     return *mode == ID_STATUS_ONLINE ? "sees" : "hidden";
 }
 
-// A contact's name, then one cell a pass, the first wider than the rest.
-void PrintRow(const std::string& name, const std::vector<std::string>& cells) {
-    char text[32];
-    std::snprintf(text, sizeof text, "  %-8s", name.c_str());
-    std::string line = text;
-    for (size_t index = 0; index < cells.size(); ++index) {
-        std::snprintf(text, sizeof text, index == 0 ? " %-9s" : " %-7s", cells[index].c_str());
-        line += text;
+// The ICQ account a contact belongs to, or null for a contact the plug-in
+// leaves alone.
+const std::string* IcqAccountOf(const SandboxHost& host, ContactHandle contact) {
+    const std::string* module = host.ProtocolOf(contact);
+    return module && host.ProtocolLoaded(*module) && host.IsIcqModule(*module) ? module : nullptr;
+}
+
+uint32_t UinOf(const SandboxHost& host, ContactHandle contact) {
+    const std::string* account = IcqAccountOf(host, contact);
+    return account ? host.Dword(contact, *account, "UIN").value_or(0) : 0;
+}
+
+// Who is on one of an account's server lists, in the profile's order; a UIN
+// of none of the contacts shows as the number.
+std::string ServerListText(const SandboxHost& host, const std::vector<Contact>& contacts,
+                           const std::string& account, IcqServer::List list) {
+    std::vector<std::string> names;
+    std::vector<uint32_t> known;
+    for (const Contact& contact : contacts) {
+        const std::string* module = IcqAccountOf(host, contact.handle);
+        const uint32_t uin = UinOf(host, contact.handle);
+        if (!module || *module != account || uin == 0) continue;
+        known.push_back(uin);
+        if (host.Server().ItemId(account, list, uin) != 0) names.push_back(contact.name);
     }
-    line.erase(line.find_last_not_of(' ') + 1);
-    std::printf("%s\n", line.c_str());
+    for (const IcqServer::Entry& entry : host.Server().Entries(account, list))
+        if (std::find(known.begin(), known.end(), entry.uin) == known.end())
+            names.push_back("UIN " + std::to_string(entry.uin));
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text.empty() ? "-" : text;
+}
+
+// One row per ICQ account and list: the account, the list, who is on it.
+std::vector<std::vector<std::string>> ServerListRows(const SandboxHost& host,
+                                                     const std::vector<Contact>& contacts) {
+    std::vector<std::vector<std::string>> rows;
+    for (const std::string& module : host.LoadedProtocols()) {
+        if (!host.IsIcqModule(module)) continue;
+        for (IcqServer::List list : {IcqServer::List::Visible, IcqServer::List::Invisible})
+            rows.push_back({module, ListName(list), ServerListText(host, contacts, module, list)});
+    }
+    return rows;
+}
+
+// Where the server has a contact.
+struct ServerPlace {
+    bool visible = false;
+    bool invisible = false;
+};
+
+ServerPlace PlaceOf(const SandboxHost& host, ContactHandle contact) {
+    return {host.ServerItemId(contact, IcqServer::List::Visible) != 0,
+            host.ServerItemId(contact, IcqServer::List::Invisible) != 0};
+}
+
+std::string PlaceText(const ServerPlace& place) {
+    if (place.visible && place.invisible) return "both lists";
+    if (place.visible) return "the visible list";
+    if (place.invisible) return "the invisible list";
+    return "neither list";
+}
+
+int32_t StoredLevel(const SandboxHost& host, ContactHandle contact) {
+    return static_cast<int32_t>(host.Dword(contact, "Quillmere", "VisibilityLevel").value_or(0));
+}
+
+// The rules of the levels as a user reads them, stated here apart from the
+// plug-in so that the demo can hold the server's lists to them: "sees",
+// "hidden", or "-" for a contact level outside 0 to 6, which is left alone.
+std::string Decided(int32_t global, int32_t level) {
+    if (global == 0) return "sees";
+    if (global == 6) return "hidden";
+    if (level == 0) return "sees";
+    if (level == 6) return "hidden";
+    if (level < 0 || level > 6) return "-";
+    return level >= global ? "sees" : "hidden";
+}
+
+// Prints a MISMATCH line for each ICQ contact the server does not have where
+// its level puts it; a contact left alone must be where the server had it
+// before the login. Returns whether every contact is in place.
+bool CheckServerLists(const SandboxHost& host, const std::vector<Contact>& contacts,
+                      const std::vector<ServerPlace>& placesBefore) {
+    const int32_t global = StoredLevel(host, 0);
+    bool inPlace = true;
+    for (size_t index = 0; index < contacts.size(); ++index) {
+        const ContactHandle handle = contacts[index].handle;
+        if (UinOf(host, handle) == 0) continue;
+        const int32_t level = StoredLevel(host, handle);
+        const std::string decided = Decided(global, level);
+        const ServerPlace place = PlaceOf(host, handle);
+        ServerPlace wanted = placesBefore[index];
+        if (decided != "-") wanted = {decided == "sees", decided == "hidden"};
+        if (place.visible == wanted.visible && place.invisible == wanted.invisible) continue;
+        inPlace = false;
+        std::printf("  MISMATCH: %s (level %d) is on %s of %s; ", contacts[index].name.c_str(), level,
+                    PlaceText(place).c_str(), IcqAccountOf(host, handle)->c_str());
+        if (decided == "-")
+            std::printf("left alone, it belongs where the server had it: on %s.\n",
+                        PlaceText(wanted).c_str());
+        else
+            std::printf("under global level %d it belongs on %s only.\n", global, PlaceText(wanted).c_str());
+    }
+    return inPlace;
+}
+
+// The server's lists now, next to what they were before the login, if given;
+// then whether each contact is where its level puts it.
+void ShowServerLists(const SandboxHost& host, const std::vector<Contact>& contacts,
+                     const std::vector<ServerPlace>& placesBefore,
+                     const std::vector<std::vector<std::string>>& listsBefore) {
+    std::vector<std::vector<std::string>> rows = ServerListRows(host, contacts);
+    if (listsBefore.empty()) {
+        rows.insert(rows.begin(), {"account", "list", "now"});
+    } else {
+        for (size_t row = 0; row < rows.size(); ++row)
+            rows[row].insert(rows[row].begin() + 2, listsBefore[row][2]);
+        rows.insert(rows.begin(), {"account", "list", "before the login", "after the login"});
+    }
+    PrintColumns(rows);
+    if (CheckServerLists(host, contacts, placesBefore))
+        std::printf("  Every contact is on the list its level decides under global level %d.\n",
+                    StoredLevel(host, 0));
 }
 
 // The plug-in's editor, when it is open.
@@ -172,15 +288,16 @@ int ShowAnsiHost() {
 
     std::printf("Sample profile (in the sandbox host, which stands in for Miranda IM 0.8 or later,\n"
                 "a host with accounts):\n");
-    std::printf("  %-8s %-9s %-10s %-20s %s\n", "contact", "module", "account of", "visibility level",
-                "\"Visibility Level\" in its contact menu");
+    std::vector<std::vector<std::string>> profileRows = {
+        {"contact", "module", "account of", "visibility level", "\"Visibility Level\" in its contact menu"}};
     for (const auto& contact : contacts) {
         const std::string* proto = host.ProtocolOf(contact.handle);
         const std::string* account = proto ? host.AccountProtocolOf(*proto) : nullptr;
-        std::printf("  %-8s %-9s %-10s %-20s %s\n", contact.name.c_str(), proto ? proto->c_str() : "(none)",
-                    account ? account->c_str() : "-", LevelText(host, contact.handle).c_str(),
-                    host.ContactMenuShows(contact.handle) ? "yes" : "no");
+        profileRows.push_back({contact.name, proto ? *proto : "(none)", account ? *account : "-",
+                               LevelText(host, contact.handle),
+                               host.ContactMenuShows(contact.handle) ? "yes" : "no"});
     }
+    PrintColumns(profileRows);
     std::string mainEntry = host.MainMenu().empty() ? "(nothing)" : host.MainMenu()[0].name;
     if (mainEntry.find('&') != std::string::npos) mainEntry.erase(mainEntry.find('&'), 1);
     std::printf("  The main menu carries \"%s\" for the global level, which is %s.\n\n",
@@ -206,10 +323,13 @@ int ShowAnsiHost() {
     std::printf("  sees   = the contact sees your status even while you are invisible\n");
     std::printf("  hidden = the contact always sees you offline\n");
     std::printf("  -      = the plug-in leaves the contact alone (not ICQ, or a level out of range)\n");
-    std::vector<std::string> header = {"start-up"};
-    for (int32_t global = 0; global <= 6; ++global) header.push_back("G=" + std::to_string(global));
-    PrintRow("contact", header);
-    for (size_t index = 0; index < contacts.size(); ++index) PrintRow(contacts[index].name, seen[index]);
+    std::vector<std::vector<std::string>> passRows = {{"contact", "start-up"}};
+    for (int32_t global = 0; global <= 6; ++global) passRows[0].push_back("G=" + std::to_string(global));
+    for (size_t index = 0; index < contacts.size(); ++index) {
+        passRows.push_back({contacts[index].name});
+        passRows.back().insert(passRows.back().end(), seen[index].begin(), seen[index].end());
+    }
+    PrintColumns(passRows);
     std::printf("\n");
 
     // An account made in the account manager: its own module name, the ICQ protocol behind it.
@@ -225,8 +345,35 @@ int ShowAnsiHost() {
         break;
     }
 
+    // Going online logs the ICQ accounts in: each reads its lists from the
+    // server, and the plug-in lines them up with the levels.
+    const std::vector<std::vector<std::string>> listsBefore = ServerListRows(host, contacts);
+    std::vector<ServerPlace> placesBefore;
+    for (const Contact& contact : contacts) placesBefore.push_back(PlaceOf(host, contact.handle));
+    host.ChangeStatus(static_cast<uint32_t>(ID_STATUS_ONLINE));
+    host.FinishLogins();
+    std::printf("On the ICQ server, each ICQ account keeps two lists: the visible list (contacts that\n"
+                "see you even while you are invisible) and the invisible list (contacts that always\n"
+                "see you offline). Another client left them out of line with the levels. You go\n"
+                "online: each account logs in and reads its lists, and the plug-in lines them up:\n");
+    ShowServerLists(host, contacts, placesBefore, listsBefore);
+    for (size_t index = 0; index < contacts.size(); ++index) {
+        const int32_t level = StoredLevel(host, contacts[index].handle);
+        if (UinOf(host, contacts[index].handle) == 0 || Decided(StoredLevel(host, 0), level) != "-") continue;
+        std::printf("  %s has level %d, outside 0 to 6: the plug-in leaves the contact where the\n"
+                    "  server had it, on %s.\n",
+                    contacts[index].name.c_str(), level, PlaceText(placesBefore[index]).c_str());
+    }
+    std::printf("\n");
+
+    const Contact& changed = contacts[2];
     std::printf("The sandbox window (`make run` opens it for you to use):\n");
-    UseTheSandboxWindow(host, contacts[2].handle, "&Visibility Level", VK_HOME, nullptr);
+    UseTheSandboxWindow(host, changed.handle, "&Visibility Level", VK_HOME, nullptr);
+    std::printf("\n");
+
+    std::printf("On the ICQ server, after %s's level became \"%s\" in the window:\n", changed.name.c_str(),
+                LevelText(host, changed.handle).c_str());
+    ShowServerLists(host, contacts, placesBefore, {});
     std::printf("\n");
 
     host.CallUnload();
