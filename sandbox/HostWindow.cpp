@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstdio>
 #include <vector>
 
 #include "sandbox/TextCodec.h"
@@ -20,6 +22,9 @@ const char kHint[] =
     "Right-click a contact for its menu; the Main menu holds the entries for your own record.";
 
 constexpr UINT kRefreshMessage = WM_APP + 1;
+// A real ICQ login ends about a second after the status is picked.
+constexpr UINT_PTR kLoginTimer = 1;
+constexpr UINT kLoginDelayMs = 1000;
 constexpr UINT kExitCommand = 100;
 constexpr UINT kMainMenuFirst = 1000;     // + index in the host's main menu
 constexpr UINT kContactMenuFirst = 5000;  // + index in the host's contact menu
@@ -29,23 +34,69 @@ const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility
                                    "Visibility 3",   "Visibility 4", "Visibility 5",
                                    "Never visible"};
 
+// The ICQ module's own name for the apparent mode it stores per contact.
+const char kIcqApparentMode[] = "ApparentMode";
+
 const char* StatusName(uint32_t status) {
     for (const StatusMode& mode : kStatusModes)
         if (mode.id == status) return mode.name;
     return "?";
 }
 
-// Whether the contact sees the user's presence now. ICQ keeps two lists: a
-// contact on the visible list sees an invisible user, one on the invisible
-// list sees the user offline whatever the status.
-std::string SeesYou(uint32_t status, bool isIcq, std::optional<uint32_t> apparent) {
+bool IsLoggedIn(uint32_t icqStatus) { return icqStatus >= 40072 && icqStatus <= 40081; }
+
+// "offline", "connecting", or the status the account logged in with.
+std::string AccountStateText(uint32_t icqStatus) {
+    if (icqStatus == ID_STATUS_OFFLINE) return "offline";
+    if (!IsLoggedIn(icqStatus)) return "connecting";
+    std::string name = StatusName(icqStatus);
+    name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
+    return name;
+}
+
+// What the module has stored, which is what it acts on; absent reads as 0.
+std::string StoredModeText(const SandboxHost& host, ContactHandle contact, const std::string& module) {
+    const auto stored = host.Setting(contact, module, kIcqApparentMode);
+    const bool isNumber = stored && (stored->type == DBVT_BYTE || stored->type == DBVT_WORD ||
+                                     stored->type == DBVT_DWORD);
+    const uint32_t mode = isNumber ? stored->number : 0;
+    if (mode == 0) return "not set";
+    if (mode == ID_STATUS_ONLINE) return "online (visible)";
+    if (mode == ID_STATUS_OFFLINE) return "offline (invisible)";
+    return std::to_string(mode);
+}
+
+std::string ItemIdText(uint16_t itemId) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%04X", static_cast<unsigned>(itemId));
+    return text;
+}
+
+std::string ServerListsText(uint16_t visibleId, uint16_t invisibleId) {
+    if (visibleId && invisibleId)
+        return "both lists (" + ItemIdText(visibleId) + ", " + ItemIdText(invisibleId) + ")";
+    if (visibleId) return "visible list (" + ItemIdText(visibleId) + ")";
+    if (invisibleId) return "invisible list (" + ItemIdText(invisibleId) + ")";
+    return "-";
+}
+
+// Whether a contact of another protocol sees the user's presence now.
+std::string SeesYou(uint32_t status) {
     if (status == ID_STATUS_OFFLINE) return "no (you are offline)";
-    if (status == kStatusInvisible) {
-        if (isIcq && apparent == ID_STATUS_ONLINE) return "yes (visible list)";
-        return "no (you are invisible)";
-    }
-    if (isIcq && apparent == ID_STATUS_OFFLINE) return "no (invisible list)";
+    if (status == kStatusInvisible) return "no (you are invisible)";
     return "yes";
+}
+
+// For an ICQ contact that is up to the server, whatever the module has
+// stored: nothing reaches the contact before its account has logged in;
+// then a contact on the visible list sees an invisible user, and one on the
+// invisible list sees the user offline whatever the status.
+std::string IcqSeesYou(uint32_t accountStatus, bool onVisible, bool onInvisible) {
+    if (accountStatus == ID_STATUS_OFFLINE) return "no (you are offline)";
+    if (!IsLoggedIn(accountStatus)) return "no (connecting)";
+    if (accountStatus == kStatusInvisible)
+        return onVisible ? "yes (visible list)" : "no (you are invisible)";
+    return onInvisible ? "no (invisible list)" : "yes";
 }
 
 // Entries of a host menu that are not hidden, by position; equal positions
@@ -108,7 +159,7 @@ bool HostWindow::Open(int left, int top, bool quitWhenClosed) {
     quitWhenClosed_ = quitWhenClosed;
     settingsSeen_ = host_.SettingsRevision();
     CreateWindowExA(0, kWindowClass, kWindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, left, top,
-                    720, 480, nullptr, bar, GetModuleHandleA(nullptr), this);
+                    800, 480, nullptr, bar, GetModuleHandleA(nullptr), this);
     if (!window_) {
         DestroyMenu(bar);
         mainPopup_ = nullptr;
@@ -130,6 +181,9 @@ LRESULT CALLBACK HostWindow::WindowProc(HWND window, UINT message, WPARAM wParam
     auto* self = reinterpret_cast<HostWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (!self) return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
+        // A login still waiting for its timer stays begun: no window is
+        // left to end it, and none may reach this object any more.
+        KillTimer(window, kLoginTimer);
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);
         self->host_.SetChangeListener(nullptr);
         self->window_ = nullptr;
@@ -186,6 +240,10 @@ LRESULT HostWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         refreshPosted_ = false;
         Refresh();
         return 0;
+    case WM_TIMER:
+        if (wParam != kLoginTimer) break;
+        OnLoginTimer();
+        return 0;
     case WM_DESTROY:
         if (quitWhenClosed_) PostQuitMessage(0);
         return 0;
@@ -210,8 +268,9 @@ void HostWindow::BuildChildren() {
                                   {"Module", 78},
                                   {"Account of", 80},
                                   {"Visibility level", 118},
-                                  {"Apparent mode (ICQ)", 145},
-                                  {"Sees you now?", 145}};
+                                  {"Apparent mode (ICQ)", 125},
+                                  {"ICQ server lists", 160},
+                                  {"Sees you now?", 135}};
     for (int index = 0; index < static_cast<int>(std::size(columns)); ++index) {
         LVCOLUMNA column = {};
         column.mask = LVCF_TEXT | LVCF_WIDTH;
@@ -237,7 +296,7 @@ void HostWindow::BuildChildren() {
         if (mode.id == status_)
             SendMessageA(statusBox_, CB_SETCURSEL, &mode - kStatusModes, 0);
     }
-    globalLabel_ = MakeChild(window_, "STATIC", "", SS_LEFT, 0, 0);
+    statusLine_ = MakeChild(window_, "STATIC", "", SS_LEFT, 0, 0);
     Refresh();
 }
 
@@ -247,7 +306,7 @@ void HostWindow::Layout(int width, int height) {
     MoveWindow(list_, 8, 26, width - 16, std::max(bottom - 34, 40), TRUE);
     MoveWindow(statusLabel_, 8, bottom + 8, 70, 16, TRUE);
     MoveWindow(statusBox_, 80, bottom + 4, 150, 200, TRUE);
-    MoveWindow(globalLabel_, 244, bottom + 8, std::max(width - 252, 10), 16, TRUE);
+    MoveWindow(statusLine_, 244, bottom + 8, std::max(width - 252, 10), 16, TRUE);
 }
 
 void HostWindow::FillMainMenu() {
@@ -328,7 +387,17 @@ void HostWindow::ChangeStatus(uint32_t status) {
             if (kStatusModes[index].id == status)
                 SendMessageA(statusBox_, CB_SETCURSEL, index, 0);
     }
-    host_.FireEvent(kEvStatusModeChange, status, 0);
+    host_.ChangeStatus(status);
+    // Picked again before the second is up: the timer starts over, and ends
+    // every login begun meanwhile. Without a timer the logins end at once
+    // rather than never.
+    if (!window_ || !SetTimer(window_, kLoginTimer, kLoginDelayMs, nullptr)) host_.FinishLogins();
+    Refresh();
+}
+
+void HostWindow::OnLoginTimer() {
+    KillTimer(window_, kLoginTimer);
+    host_.FinishLogins();
     Refresh();
 }
 
@@ -352,13 +421,8 @@ void HostWindow::Refresh() {
         const bool loaded = proto && host_.ProtocolLoaded(*proto);
         const bool isIcq = loaded && host_.IsIcqModule(*proto);
         const std::string* accountProto = proto ? host_.AccountProtocolOf(*proto) : nullptr;
-        const auto apparent = host_.ApparentMode(contact);
-        std::string apparentText = "-";
-        if (isIcq)
-            apparentText = !apparent                       ? "not set"
-                           : *apparent == ID_STATUS_ONLINE  ? "online (visible list)"
-                           : *apparent == ID_STATUS_OFFLINE ? "offline (invisible list)"
-                                                            : std::to_string(*apparent);
+        const uint16_t visibleId = isIcq ? host_.ServerItemId(contact, IcqServer::List::Visible) : 0;
+        const uint16_t invisibleId = isIcq ? host_.ServerItemId(contact, IcqServer::List::Invisible) : 0;
 
         const std::string cells[] = {
             name ? host_.Utf8FromHostText(*name) : "(no name)",
@@ -368,8 +432,11 @@ void HostWindow::Refresh() {
             : proto                  ? "(no account)"
                                      : "-",
             LevelText(host_, contact),
-            apparentText,
-            loaded ? SeesYou(status_, isIcq, apparent) : "-",
+            isIcq ? StoredModeText(host_, contact, *proto) : "-",
+            isIcq ? ServerListsText(visibleId, invisibleId) : "-",
+            !loaded ? "-"
+            : isIcq ? IcqSeesYou(host_.IcqStatus(*proto), visibleId != 0, invisibleId != 0)
+                    : SeesYou(status_),
         };
         for (int column = 0; column < static_cast<int>(std::size(cells)); ++column) {
             if (CellText(row, static_cast<Column>(column)) == cells[column]) continue;
@@ -381,7 +448,7 @@ void HostWindow::Refresh() {
             SendMessageW(list_, LVM_SETITEMTEXTW, row, reinterpret_cast<LPARAM>(&text));
         }
     }
-    SetWindowTextA(globalLabel_, GlobalLevelText().c_str());
+    SetWindowTextA(statusLine_, StatusLineText().c_str());
 
     if (host_.SettingsRevision() != settingsSeen_) {
         settingsSeen_ = host_.SettingsRevision();
@@ -389,8 +456,14 @@ void HostWindow::Refresh() {
     }
 }
 
-std::string HostWindow::GlobalLevelText() const {
-    return std::string("You are ") + StatusName(status_) + ". Global visibility level: " +
+std::string HostWindow::StatusLineText() const {
+    std::string accounts;
+    for (const std::string& module : host_.LoadedProtocols())
+        if (host_.IsIcqModule(module))
+            accounts += (accounts.empty() ? "" : ", ") + module + ": " +
+                        AccountStateText(host_.IcqStatus(module));
+    return std::string("You are ") + StatusName(status_) + ". " +
+           (accounts.empty() ? "" : accounts + ". ") + "Global visibility level: " +
            LevelText(host_, 0) + ".";
 }
 

@@ -1,8 +1,10 @@
 // The sandbox host's own window, for a person to use: the contact list with
 // each contact's protocol module, the protocol of the account behind it,
-// stored visibility level and apparent mode, a
-// status-mode selector that fires the status-mode event, a main menu and
-// right-click contact menus carrying the entries plug-ins add, placed by
+// stored visibility level, the apparent mode the ICQ module stored, the
+// entries the ICQ server holds for it and whether it sees the user; a
+// status-mode selector that changes the user's status as a host's status
+// menu does (the ICQ accounts that log in finish a second later); a main menu
+// and right-click contact menus carrying the entries plug-ins add, placed by
 // their positions. The list catches up after every change the plug-in makes.
 #pragma once
 
@@ -33,6 +35,7 @@ public:
         kAccountColumn,
         kLevelColumn,
         kApparentColumn,
+        kServerColumn,
         kSeesYouColumn
     };
 
@@ -54,7 +57,9 @@ public:
     POINT RowPoint(ContactHandle contact) const;
     // In UTF-8.
     std::string CellText(int row, Column column) const;
-    std::string GlobalLevelText() const;
+    // The line under the list: the user's status, each ICQ account's state
+    // and the global level.
+    std::string StatusLineText() const;
     uint32_t Status() const { return status_; }
 
     // Called, from the window's own message handling, each time a plug-in
@@ -82,6 +87,7 @@ private:
     void OnMenuKey();
     void RunMenuCommand(UINT command);
     void RequestRefresh();
+    void OnLoginTimer();
 
     SandboxHost& host_;
     HWND window_ = nullptr;
@@ -89,7 +95,7 @@ private:
     HWND list_ = nullptr;
     HWND statusLabel_ = nullptr;
     HWND statusBox_ = nullptr;
-    HWND globalLabel_ = nullptr;
+    HWND statusLine_ = nullptr;
     HMENU mainPopup_ = nullptr;  // owned by the window's menu bar
     bool quitWhenClosed_ = false;
     bool refreshPosted_ = false;

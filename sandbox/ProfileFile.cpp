@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -126,6 +128,61 @@ bool ParseSettings(const Entries& entries, const std::string& section,
     return true;
 }
 
+bool ParseItemId(const std::string& text, uint16_t* itemId) {
+    if (text.empty() || text.size() > 4) return false;
+    for (char c : text)
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    const unsigned long value = std::strtoul(text.c_str(), nullptr, 16);
+    if (value == 0) return false;
+    *itemId = static_cast<uint16_t>(value);
+    return true;
+}
+
+// "account:list:UIN" and the item id; the account's name may hold colons.
+bool ParseServerEntry(const std::string& key, const std::string& itemId, IcqServer::Entry* entry) {
+    const auto uinColon = key.rfind(':');
+    if (uinColon == std::string::npos || uinColon == 0) return false;
+    const auto listColon = key.rfind(':', uinColon - 1);
+    if (listColon == std::string::npos || listColon == 0) return false;
+    const std::string list = key.substr(listColon + 1, uinColon - listColon - 1);
+    if (list == ListName(IcqServer::List::Visible))
+        entry->list = IcqServer::List::Visible;
+    else if (list == ListName(IcqServer::List::Invisible))
+        entry->list = IcqServer::List::Invisible;
+    else
+        return false;
+    long long uin = 0;
+    if (!ParseWhole(key.substr(uinColon + 1), 1, UINT32_MAX, &uin)) return false;
+    entry->uin = static_cast<uint32_t>(uin);
+    entry->account = key.substr(0, listColon);
+    return ParseItemId(itemId, &entry->itemId);
+}
+
+// The server keeps one entry an account, list and UIN, and gives an item id
+// within an account once: a file listing either twice is no server's.
+bool ParseServerEntries(const Entries& lines, std::vector<IcqServer::Entry>* entries,
+                        std::string* problem) {
+    std::set<std::tuple<std::string, IcqServer::List, uint32_t>> listed;
+    std::set<std::pair<std::string, uint16_t>> itemIds;
+    for (const auto& [key, itemId] : lines) {
+        IcqServer::Entry entry;
+        if (!ParseServerEntry(key, itemId, &entry)) {
+            *problem = "[IcqServer] has \"" + key + "=" + itemId +
+                       "\", which is not account:list:UIN=item id (the list visible or invisible, "
+                       "the item id 1 to FFFF in hexadecimal)";
+            return false;
+        }
+        if (!listed.insert({entry.account, entry.list, entry.uin}).second ||
+            !itemIds.insert({entry.account, entry.itemId}).second) {
+            *problem = "[IcqServer] has \"" + key + "=" + itemId +
+                       "\", whose UIN or item id its account has listed before";
+            return false;
+        }
+        entries->push_back(entry);
+    }
+    return true;
+}
+
 ProfileFileRead Damaged(std::string problem) {
     ProfileFileRead read;
     read.outcome = ProfileFileRead::Outcome::Damaged;
@@ -194,6 +251,8 @@ ProfileFileRead ReadProfileFile(const std::string& path) {
         if (!ParseSettings(entries, section, &contact.settings, &problem)) return Damaged(problem);
         read.profile.contacts.push_back(contact);
     }
+    if (!ParseServerEntries(ReadSection(path, "IcqServer"), &read.profile.serverEntries, &problem))
+        return Damaged(problem);
     return read;
 }
 
@@ -309,6 +368,15 @@ bool WriteProfileFile(const std::string& path, const Profile& profile) {
         AddSettings(&block, contact.settings);
         written = WriteSection(newFile, "Contact" + std::to_string(index + 1), block);
     }
+
+    std::string server;
+    for (const IcqServer::Entry& entry : profile.serverEntries) {
+        char itemId[8];
+        std::snprintf(itemId, sizeof itemId, "%04X", static_cast<unsigned>(entry.itemId));
+        AddEntry(&server, entry.account + ":" + ListName(entry.list) + ":" + std::to_string(entry.uin),
+                 itemId);
+    }
+    written = written && WriteSection(newFile, "IcqServer", server);
     // Null section, key and value: write out whatever the API still holds.
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, WideFromCodePage(newFile, CP_ACP).c_str());
     if (written && MoveFileExA(newFile, path.c_str(), MOVEFILE_REPLACE_EXISTING)) return true;

@@ -1,6 +1,7 @@
 # The sandbox program's start-up with its profile file, run as a user runs
-# it: a fresh start writes the sample profile, the next start reads it back,
-# and a damaged file is reported and left exactly as it was.
+# it: a fresh start writes the sample profile, the ICQ server's lists with
+# it, the next start reads it back and saves them again at exit, and a
+# damaged file is reported and left exactly as it was.
 set(work ${WORK})
 file(REMOVE_RECURSE ${work})
 file(MAKE_DIRECTORY ${work})
@@ -48,7 +49,7 @@ if(NOT written MATCHES "^fffe")
     message(FATAL_ERROR "The new profile does not start as UTF-16LE")
 endif()
 foreach(expected "Format=1" "Contacts=16" "Accounts=ICQ:ICQ,ICQ_1:ICQ," "Name=Carol" "Protocol=ICQ_1"
-                 "Quillmere:VisibilityLevel=dword:2")
+                 "Quillmere:VisibilityLevel=dword:2" "[IcqServer]" "ICQ:invisible:100104=0A04")
     expect_in_profile("${written}" "${expected}" "The new profile")
 endforeach()
 string(FIND "${written}" "${ivanName}" at)
@@ -66,6 +67,7 @@ string(FIND "${unicodeWritten}" "${ivanName}" at)
 if(at EQUAL -1)
     message(FATAL_ERROR "The Unicode host's session lost the name in Cyrillic and Chinese letters")
 endif()
+expect_in_profile("${unicodeWritten}" "ICQ:invisible:100104=0A04" "The profile saved at exit")
 
 # The next start reads a file in 8 bits, as earlier sandboxes wrote it, and
 # reports no problem.

@@ -48,6 +48,9 @@ std::string Describe(const Profile& profile) {
         out << "\n" << contact.name << " [" << (contact.protocol ? *contact.protocol : "none") << "]";
         for (const auto& setting : contact.settings) out << " " << Describe(setting);
     }
+    out << "\nserver:";
+    for (const auto& entry : profile.serverEntries)
+        out << " " << entry.account << ":" << ListName(entry.list) << ":" << entry.uin << "#" << entry.itemId;
     return out.str();
 }
 
@@ -72,6 +75,8 @@ TEST(SandboxProfileFile, KeepsEveryContactProtocolAndSettingType) {
     profile.contacts[3].settings.push_back(Setting("CList", "Note", DBVT_WCHAR, 0, "wide"));
     profile.contacts[4].settings.push_back(Setting("ICQ", "Key", DBVT_BLOB, 0, "\x01\x7F\xFF"));
     profile.contacts.push_back(ProfileContact{"Name with spaces", std::string("Yahoo"), {}});
+    // After the sample's entries (Dave on both lists): the largest UIN with the smallest item id.
+    profile.serverEntries.push_back({"ICQ_1", IcqServer::List::Invisible, 4294967295u, 0x0001});
     const std::string path = TestFile("round-trip.ini");
 
     ASSERT_TRUE(WriteProfileFile(path, profile));
@@ -116,6 +121,10 @@ TEST(SandboxProfileFile, ADamagedFileIsReportedUnusedAndUntouched) {
         {"key without module", valid + "VisibilityLevel=dword:3\r\n", "Module:Setting"},
         {"account without protocol", "[Profile]\r\nFormat=1\r\nContacts=0\r\nAccounts=ICQ_1\r\n", "ICQ_1"},
         {"blob not hexadecimal", valid + "ICQ:Key=blob:0G\r\n", "blob:0G"},
+        {"server list unknown", valid + "[IcqServer]\r\nICQ:hidden:100101=0A01\r\n",
+         "ICQ:hidden:100101=0A01"},
+        {"server item id twice", valid + "[IcqServer]\r\nICQ:visible:1=0A01\r\nICQ:invisible:2=0A01\r\n",
+         "ICQ:invisible:2=0A01"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -138,6 +147,7 @@ TEST(SandboxProfileFile, AFileWithoutAccountsIsOfAHostWithoutAccounts) {
     const ProfileFileRead read = ReadProfileFile(path);
     ASSERT_EQ(ProfileFileRead::Outcome::Read, read.outcome) << read.problem;
     EXPECT_FALSE(read.profile.hostHasAccounts);
+    EXPECT_TRUE(read.profile.serverEntries.empty());
     SandboxHost host;
     PutProfileIntoHost(read.profile, host);
     EXPECT_FALSE(host.AccountsEnabled());

@@ -108,8 +108,8 @@ TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
         ChooseStatus(kStatusInvisible);
         return true;
     });
-    script.Add("see the status applied", [&] {
-        if (window.Status() != kStatusInvisible) return false;
+    script.Add("see the account logged in", [&] {
+        if (host.IcqStatus("ICQ") != kStatusInvisible) return false;
         before = Row(carol);
         RightClickRow(carol);
         return true;
@@ -118,15 +118,15 @@ TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
     AddChooseLevelAndOk(script, VK_HOME, &editor);
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
-    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "2 Visibility 2", "offline (invisible list)",
-                                        "no (you are invisible)"}),
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "2 Visibility 2", "offline (invisible)",
+                                        "invisible list (#2A03)", "no (you are invisible)"}),
               before);
     EXPECT_EQ(std::vector<std::string>{"&Visibility Level"}, menu);
     EXPECT_EQ("Carol: Visibility Level", editor.title);
     EXPECT_EQ("Visibility 2", editor.selected);
     EXPECT_EQ(0, StoredLevel(carol));
-    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "0 Always visible", "online (visible list)",
-                                        "yes (visible list)"}),
+    EXPECT_EQ((std::vector<std::string>{"Carol", "ICQ", "ICQ", "0 Always visible", "online (visible)",
+                                        "visible list (#2A0A)", "yes (visible list)"}),
               Row(carol));
 }
 
@@ -158,31 +158,64 @@ TEST_F(SandboxWindowTest, TheContactMenuCarriesTheEntryOnlyForLoadedIcqContacts)
 }
 
 TEST_F(SandboxWindowTest, AStatusChangeRunsThePassAndEveryRowCatchesUp) {
-    // After the start-up pass every ICQ contact sees the user offline.
+    // After the start-up pass every ICQ contact is stored as hidden; the
+    // server still holds what another client left there.
     const ContactHandle dave = ContactNamed("Dave");  // level 3, global 3: sees the user
     const ContactHandle bob = ContactNamed("Bob");    // level 1: does not
-    EXPECT_EQ("offline (invisible list)", window.CellText(window.RowOf(dave), HostWindow::kApparentColumn));
+    EXPECT_EQ("offline (invisible)", window.CellText(window.RowOf(dave), HostWindow::kApparentColumn));
+    EXPECT_EQ("both lists (#0A03, #0A04)", window.CellText(window.RowOf(dave), HostWindow::kServerColumn));
+    // The sandbox program saves the profile, the server with it, from here.
+    uint16_t bobHiddenAtLastSave = 0;
+    window.SetSettingsChangedListener(
+        [&] { bobHiddenAtLastSave = host.ServerItemId(bob, IcqServer::List::Invisible); });
     host.ClearLog();
+    size_t passes = 0;
+    std::string whileConnecting;
     script.Add("choose Online", [&] {
         ChooseStatus(40072);
         return true;
     });
-    script.Add("see it applied", [&] { return window.Status() == 40072; });
+    script.Add("see it applied", [&] {
+        if (window.Status() != 40072) return false;
+        passes = host.CountCalls(std::string(kSvcGetContactCount));
+        whileConnecting = window.StatusLineText() + " Dave: " + Row(dave).back();
+        return true;
+    });
+    script.Add("the accounts log in", [&] { return host.IcqStatus("ICQ_1") == 40072; });
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
-    EXPECT_EQ(1u, host.CountCalls(std::string(kSvcGetContactCount)));
-    EXPECT_EQ((std::vector<std::string>{"Dave", "ICQ", "ICQ", "3 Visibility 3", "online (visible list)", "yes"}),
+    EXPECT_EQ(1u, passes);
+    EXPECT_EQ("You are Online. ICQ: connecting, ICQ_1: connecting. Global visibility level: 3 Visibility 3."
+              " Dave: no (connecting)",
+              whileConnecting);
+    EXPECT_EQ((std::vector<std::string>{"Dave", "ICQ", "ICQ", "3 Visibility 3", "online (visible)",
+                                        "visible list (#0A03)", "yes"}),
               Row(dave));
-    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "ICQ", "1 Visibility 1", "offline (invisible list)",
-                                        "no (invisible list)"}),
+    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "ICQ", "1 Visibility 1", "offline (invisible)",
+                                        "invisible list (#2A02)", "no (invisible list)"}),
               Row(bob));
+    EXPECT_NE(0u, bobHiddenAtLastSave);
     // Contacts of accounts: of the ICQ account "ICQ_1", and of "icq", a Jabber account.
-    EXPECT_EQ((std::vector<std::string>{"Liam", "ICQ_1", "ICQ", "5 Visibility 5", "online (visible list)", "yes"}),
+    EXPECT_EQ((std::vector<std::string>{"Liam", "ICQ_1", "ICQ", "5 Visibility 5", "online (visible)",
+                                        "visible list (#2A09)", "yes"}),
               Row(ContactNamed("Liam")));
-    EXPECT_EQ((std::vector<std::string>{"Oscar", "icq", "JABBER", "0 Always visible", "-", "yes"}),
+    EXPECT_EQ((std::vector<std::string>{"Oscar", "icq", "JABBER", "0 Always visible", "-", "-", "yes"}),
               Row(ContactNamed("Oscar")));
     EXPECT_EQ("-", window.CellText(window.RowOf(ContactNamed("Judy")), HostWindow::kApparentColumn));
-    EXPECT_EQ("You are Online. Global visibility level: 3 Visibility 3.", window.GlobalLevelText());
+    EXPECT_EQ("You are Online. ICQ: online, ICQ_1: online. Global visibility level: 3 Visibility 3.",
+              window.StatusLineText());
+}
+
+// The login's timer is the window's: closed before the second is up, the
+// window ends no login and nothing reaches this object.
+TEST_F(SandboxWindowTest, AWindowClosedBeforeTheLoginEndsLeavesTheLoginBegun) {
+    window.ChangeStatus(40072);
+    DestroyWindow(window.Window());
+    const DWORD past = GetTickCount() + 1500;
+    script.Add("wait past the login's second",
+               [&] { return static_cast<LONG>(GetTickCount() - past) >= 0; });
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+    EXPECT_EQ(1u, host.IcqStatus("ICQ"));  // still connecting
 }
 
 TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
@@ -208,7 +241,8 @@ TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
     EXPECT_EQ("Visibility Level", editor.title);
     EXPECT_EQ("Visibility 3", editor.selected);
     EXPECT_EQ(6, StoredLevel(0));
-    EXPECT_EQ("You are Offline. Global visibility level: 6 Never visible.", window.GlobalLevelText());
+    EXPECT_EQ("You are Offline. ICQ: offline, ICQ_1: offline. Global visibility level: 6 Never visible.",
+              window.StatusLineText());
     // The level and the editor's position were written: the listener heard of it.
     EXPECT_GE(settingsChanges, 1);
 }
@@ -283,7 +317,7 @@ TEST_F(UnicodeSandboxWindowTest, ShowsNamesAndTranslationsInAnyScript) {
     EXPECT_EQ("Иван 李: Уровень видимости", editor.title);
     EXPECT_EQ("Видимость 4", editor.selected);
     EXPECT_EQ(6, StoredLevel(ivan));
-    EXPECT_EQ((std::vector<std::string>{"Иван 李", "ICQ", "ICQ", "6 Never visible", "offline (invisible list)",
-                                        "no (you are offline)"}),
+    EXPECT_EQ((std::vector<std::string>{"Иван 李", "ICQ", "ICQ", "6 Never visible", "offline (invisible)",
+                                        "-", "no (you are offline)"}),
               Row(ivan));
 }

@@ -2,6 +2,8 @@
 // with the profile kept in the user's data folder (the sample profile on a
 // fresh start), shows the host window, and keeps every change the plug-in
 // stores in that file, so levels and the editor's position survive a restart.
+// The ICQ server's lists travel with the profile: the server outlives a
+// restart of the client, and what a login left on it is there the next time.
 //
 //   QuillmereSandbox.exe [--profile FILE] [--unicode] [--close-when-started]
 //
@@ -109,6 +111,8 @@ int main(int argc, char** argv) {
     // A fresh start writes the sample out at once, so the file is there to look at.
     if (read.outcome == ProfileFileRead::Outcome::Missing) save();
 
+    // The ICQ module's writes move the settings' revision with every change
+    // it makes on the server, a login's included, so the server is saved too.
     HostWindow window(host);
     window.SetSettingsChangedListener(save);
     if (!window.Open(40, 40, true)) {
