@@ -404,7 +404,9 @@ int ShowUnicodeHost() {
     ContactHandle ivan = 0;
     for (size_t index = 0; index < profile.contacts.size(); ++index)
         if (profile.contacts[index].name == "Иван 李") ivan = handles[index];
-    host.FireStatusModeChange();
+    // Online first, so that the account has logged in before the window is used.
+    host.ChangeStatus(static_cast<uint32_t>(ID_STATUS_ONLINE));
+    host.FinishLogins();
     std::printf("The sandbox window, with the contact \"Иван 李\":\n");
     UseTheSandboxWindow(host, ivan, "&Уровень видимости", VK_END, kPictureFile);
     host.CallUnload();
