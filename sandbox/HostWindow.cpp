@@ -34,32 +34,23 @@ const char* const kLevelNames[] = {"Always visible", "Visibility 1", "Visibility
                                    "Visibility 3",   "Visibility 4", "Visibility 5",
                                    "Never visible"};
 
-// The ICQ module's own name for the apparent mode it stores per contact.
-const char kIcqApparentMode[] = "ApparentMode";
-
 const char* StatusName(uint32_t status) {
     for (const StatusMode& mode : kStatusModes)
         if (mode.id == status) return mode.name;
     return "?";
 }
 
-bool IsLoggedIn(uint32_t icqStatus) { return icqStatus >= 40072 && icqStatus <= 40081; }
-
 // "offline", "connecting", or the status the account logged in with.
 std::string AccountStateText(uint32_t icqStatus) {
     if (icqStatus == ID_STATUS_OFFLINE) return "offline";
-    if (!IsLoggedIn(icqStatus)) return "connecting";
+    if (!SandboxHost::IsLoggedInStatus(icqStatus)) return "connecting";
     std::string name = StatusName(icqStatus);
     name[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[0])));
     return name;
 }
 
 // What the module has stored, which is what it acts on; absent reads as 0.
-std::string StoredModeText(const SandboxHost& host, ContactHandle contact, const std::string& module) {
-    const auto stored = host.Setting(contact, module, kIcqApparentMode);
-    const bool isNumber = stored && (stored->type == DBVT_BYTE || stored->type == DBVT_WORD ||
-                                     stored->type == DBVT_DWORD);
-    const uint32_t mode = isNumber ? stored->number : 0;
+std::string StoredModeText(uint32_t mode) {
     if (mode == 0) return "not set";
     if (mode == ID_STATUS_ONLINE) return "online (visible)";
     if (mode == ID_STATUS_OFFLINE) return "offline (invisible)";
@@ -93,7 +84,7 @@ std::string SeesYou(uint32_t status) {
 // invisible list sees the user offline whatever the status.
 std::string IcqSeesYou(uint32_t accountStatus, bool onVisible, bool onInvisible) {
     if (accountStatus == ID_STATUS_OFFLINE) return "no (you are offline)";
-    if (!IsLoggedIn(accountStatus)) return "no (connecting)";
+    if (!SandboxHost::IsLoggedInStatus(accountStatus)) return "no (connecting)";
     if (accountStatus == kStatusInvisible)
         return onVisible ? "yes (visible list)" : "no (you are invisible)";
     return onInvisible ? "no (invisible list)" : "yes";
@@ -432,7 +423,7 @@ void HostWindow::Refresh() {
             : proto                  ? "(no account)"
                                      : "-",
             LevelText(host_, contact),
-            isIcq ? StoredModeText(host_, contact, *proto) : "-",
+            isIcq ? StoredModeText(host_.StoredApparentMode(contact)) : "-",
             isIcq ? ServerListsText(visibleId, invisibleId) : "-",
             !loaded ? "-"
             : isIcq ? IcqSeesYou(host_.IcqStatus(*proto), visibleId != 0, invisibleId != 0)

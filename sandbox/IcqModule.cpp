@@ -22,7 +22,6 @@ constexpr uint32_t kOffline = 40071;
 constexpr uint32_t kOnline = 40072;
 constexpr uint32_t kConnecting = 1;
 
-bool IsLoggedIn(uint32_t status) { return status >= 40072 && status <= 40081; }
 bool IsConnecting(uint32_t status) { return status >= 1 && status <= 10000; }
 
 // The server list an apparent mode puts a contact on; none for 0.
@@ -83,7 +82,7 @@ intptr_t SandboxHost::IcqSetApparentMode(ContactHandle contact, const std::strin
     if (stored == mode) return 0;
     SetIcqWord(contact, module, kApparentMode, static_cast<uint32_t>(mode));
     const uint32_t uin = IcqNumber(contact, module, kUin);
-    if (!IsLoggedIn(IcqStatus(module)) || uin == 0) return 0;
+    if (!IsLoggedInStatus(IcqStatus(module)) || uin == 0) return 0;
 
     const auto oldList = ListOfMode(stored);
     const auto newList = ListOfMode(static_cast<uint32_t>(mode));
@@ -106,6 +105,11 @@ intptr_t SandboxHost::IcqSetApparentMode(ContactHandle contact, const std::strin
 uint32_t SandboxHost::IcqStatus(const std::string& module) const {
     auto found = icqAccounts_.find(module);
     return found == icqAccounts_.end() ? kOffline : found->second.status;
+}
+
+uint32_t SandboxHost::StoredApparentMode(ContactHandle contact) const {
+    const std::string* module = ProtocolOf(contact);
+    return module ? IcqNumber(contact, *module, kApparentMode) : 0;
 }
 
 uint16_t SandboxHost::ServerItemId(ContactHandle contact, IcqServer::List list) const {

@@ -179,6 +179,9 @@ public:
     void FinishLogins();
     // 40071 offline, 1 and up connecting, 40072 to 40081 logged in.
     uint32_t IcqStatus(const std::string& module) const;
+    static bool IsLoggedInStatus(uint32_t status) { return status >= 40072 && status <= 40081; }
+    // The apparent mode the contact's module has stored, 0 for none.
+    uint32_t StoredApparentMode(ContactHandle contact) const;
     // The item id of the contact's entry on that server list, 0 for none:
     // what the server does for the contact, whatever the module has stored.
     uint16_t ServerItemId(ContactHandle contact, IcqServer::List list) const;
