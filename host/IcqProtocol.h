@@ -18,9 +18,7 @@ constexpr const char* kIcqUseServerList = "UseServerCList";
 
 // The statuses a status ack reports: 40071 offline, 1 to 10000 connecting
 // (1 plus the retry number), 40072 to 40081 logged in (online, away,
-// invisible and the rest).
-constexpr intptr_t kFirstConnectingStatus = 1;
-constexpr intptr_t kLastConnectingStatus = 10000;
+// invisible and the rest). Only logged in or not matters here.
 constexpr intptr_t kFirstLoggedInStatus = 40072;
 constexpr intptr_t kLastLoggedInStatus = 40081;
 
