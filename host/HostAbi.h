@@ -215,6 +215,59 @@ static_assert(offsetof(ACKDATA, result) == ByTarget(16, 28), "result at 16 or 28
 static_assert(offsetof(ACKDATA, hProcess) == ByTarget(20, 32), "hProcess at 20 or 32");
 static_assert(offsetof(ACKDATA, lParam) == ByTarget(24, 40), "lParam at 24 or 40");
 
+// A page of the host's Options dialog, handed to "Opt/AddPage" from inside
+// the "Opt/Initialise" hook. Hosts tell the record's forms apart by cbSize
+// and refuse any size they do not know: every host from 0.5 on knows this
+// form, which ends where the later ones add the tab's name (pszTab). The
+// texts are 8-bit with flags 0; the host translates title and group itself.
+struct OPTIONSDIALOGPAGE {
+    int32_t cbSize;
+    int32_t position;
+    const char* pszTitle;
+    intptr_t(__stdcall* pfnDlgProc)(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+    const char* pszTemplate;  // a dialog resource of hInstance: a name, or an id below 0x10000
+    void* hInstance;
+    void* hIcon;
+    const char* pszGroup;
+    int32_t groupPosition;
+    void* hGroupIcon;
+    uint32_t flags;
+    int32_t nIDBottomSimpleControl;
+    int32_t nIDRightSimpleControl;
+    const uint32_t* expertOnlyControls;
+    int32_t nExpertOnlyControls;
+};
+static_assert(sizeof(OPTIONSDIALOGPAGE) == ByTarget(60, 104), "OPTIONSDIALOGPAGE is 60 or 104 bytes");
+static_assert(offsetof(OPTIONSDIALOGPAGE, cbSize) == 0, "cbSize at 0");
+static_assert(offsetof(OPTIONSDIALOGPAGE, position) == 4, "position at 4");
+static_assert(offsetof(OPTIONSDIALOGPAGE, pszTitle) == 8, "pszTitle at 8");
+static_assert(offsetof(OPTIONSDIALOGPAGE, pfnDlgProc) == ByTarget(12, 16), "pfnDlgProc at 12 or 16");
+static_assert(offsetof(OPTIONSDIALOGPAGE, pszTemplate) == ByTarget(16, 24), "pszTemplate at 16 or 24");
+static_assert(offsetof(OPTIONSDIALOGPAGE, hInstance) == ByTarget(20, 32), "hInstance at 20 or 32");
+static_assert(offsetof(OPTIONSDIALOGPAGE, hIcon) == ByTarget(24, 40), "hIcon at 24 or 40");
+static_assert(offsetof(OPTIONSDIALOGPAGE, pszGroup) == ByTarget(28, 48), "pszGroup at 28 or 48");
+static_assert(offsetof(OPTIONSDIALOGPAGE, groupPosition) == ByTarget(32, 56), "groupPosition at 32 or 56");
+static_assert(offsetof(OPTIONSDIALOGPAGE, hGroupIcon) == ByTarget(36, 64), "hGroupIcon at 36 or 64");
+static_assert(offsetof(OPTIONSDIALOGPAGE, flags) == ByTarget(40, 72), "flags at 40 or 72");
+static_assert(offsetof(OPTIONSDIALOGPAGE, nIDBottomSimpleControl) == ByTarget(44, 76),
+              "nIDBottomSimpleControl at 44 or 76");
+static_assert(offsetof(OPTIONSDIALOGPAGE, nIDRightSimpleControl) == ByTarget(48, 80),
+              "nIDRightSimpleControl at 48 or 80");
+static_assert(offsetof(OPTIONSDIALOGPAGE, expertOnlyControls) == ByTarget(52, 88),
+              "expertOnlyControls at 52 or 88");
+static_assert(offsetof(OPTIONSDIALOGPAGE, nExpertOnlyControls) == ByTarget(56, 96),
+              "nExpertOnlyControls at 56 or 96");
+
+// What the Options dialog and its pages say to each other, as a property
+// sheet does. A page's first change goes to its parent as PSM_CHANGED, which
+// enables Apply; only a page that sent it gets PSN_APPLY or PSN_RESET. The
+// notifications come as WM_NOTIFY with wParam 0 and a PSHNOTIFY whose idFrom
+// is 0; the page answers through DWLP_MSGRESULT.
+constexpr uint32_t kPsmChanged = 0x0400 + 104;  // WM_USER + 104
+constexpr int32_t kPsnKillActive = -201;        // non-zero answer: stay, no Apply
+constexpr int32_t kPsnApply = -202;
+constexpr int32_t kPsnReset = -203;
+
 constexpr int32_t ACKTYPE_STATUS = 12;
 constexpr int32_t ACKRESULT_SUCCESS = 0;
 
@@ -254,6 +307,9 @@ constexpr HostLParam GCDNF_UNICODE = 2;
 constexpr const char* kSvcAddMainMenuItem = "CList/AddMainMenuItem";
 constexpr const char* kSvcAddContactMenuItem = "CList/AddContactMenuItem";
 constexpr const char* kSvcModifyMenuItem = "CList/ModifyMenuItem";
+// wParam: the addInfo of "Opt/Initialise"; lParam: an OPTIONSDIALOGPAGE.
+// 0 when the page is taken, 1 when the record is refused.
+constexpr const char* kSvcAddOptionsPage = "Opt/AddPage";
 // What "CallService" answers for a service the host does not have: the
 // smallest pointer-sized integer, 0x80000000 on a 32-bit host and
 // 0x8000000000000000 on a 64-bit one. A 64-bit host's answer is no address,
@@ -268,6 +324,11 @@ constexpr const char* kEvPreBuildContactMenu = "CList/PreBuildContactMenu";
 constexpr const char* kEvStatusModeChange = "CList/StatusModeChange";
 // lParam: an ACKDATA.
 constexpr const char* kEvProtoAck = "Proto/Ack";
+// Fired as the user opens the Options dialog; wParam: the addInfo to hand
+// to "Opt/AddPage".
+constexpr const char* kEvOptionsInitialise = "Opt/Initialise";
+// Fired before a contact is deleted; wParam: the contact.
+constexpr const char* kEvContactDeleted = "DB/Contact/Deleted";
 
 // The service the plug-in offers: wParam is a contact, or 0 for the global level.
 constexpr const char* kSvcEditVisibility = "Quillmere/Edit";
