@@ -1,0 +1,25 @@
+#include "sandbox/HostMessageLoop.h"
+
+bool RunHostMessageLoopUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                PostQuitMessage(static_cast<int>(message.wParam));
+                return done();
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        if (done()) return true;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= timeoutMs) return false;
+        // Woken by any input, a posted message or a timer that falls due.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+    }
+}
+
+void RunHostMessageLoop(DWORD milliseconds) {
+    RunHostMessageLoopUntil([] { return false; }, milliseconds);
+}
