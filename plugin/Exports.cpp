@@ -2,8 +2,8 @@
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
 #include "plugin/EditService.h"
-#include "plugin/LoginSync.h"
 #include "plugin/MenuEntries.h"
+#include "plugin/PendingLoginSyncs.h"
 #include "plugin/VisibilityPass.h"
 #include "toolkit/WindowCalls.h"
 
@@ -30,8 +30,7 @@ static int __cdecl OnModulesLoaded(HostWParam, HostLParam) {
 
 static int __cdecl OnProtoAck(HostWParam, HostLParam lParam) {
     if (!ModulesLoaded) return 0;
-    if (const char* module = ModuleThatLoggedIn(reinterpret_cast<const ACKDATA*>(lParam)))
-        SyncServerLists(module);
+    NoteAccountStatus(reinterpret_cast<const ACKDATA*>(lParam));
     return 0;
 }
 
@@ -57,6 +56,8 @@ extern "C" __cdecl PLUGININFO* MirandaPluginInfo(uint32_t hostVersion) {
 }
 
 extern "C" __cdecl int Load(PLUGINLINK* link) {
+    // Left over from a host that loaded the plug-in before without unloading it.
+    CancelPendingLoginSyncs();
     EditorBusy = false;
     ModulesLoaded = false;
     PluginLink = *link;
@@ -71,6 +72,8 @@ extern "C" __cdecl int Load(PLUGINLINK* link) {
 }
 
 extern "C" __cdecl int Unload() {
+    // First of all: no timer may fire into a DLL the host is about to free.
+    CancelPendingLoginSyncs();
     EditorBusy = false;
     PluginLink.UnhookEvent(PreBuildHook);
     PluginLink.UnhookEvent(StatusHook);

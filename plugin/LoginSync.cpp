@@ -7,14 +7,27 @@
 #include "host/IcqProtocol.h"
 #include "plugin/VisibilityPass.h"
 
-const char* ModuleThatLoggedIn(const ACKDATA* ack) {
+// A successful status ack of the account itself, with the module named:
+// the only kind that says whether an account is logged in.
+static const ACKDATA* AccountStatusAck(const ACKDATA* ack) {
     if (!ack || ack->cbSize < static_cast<int32_t>(sizeof(ACKDATA))) return nullptr;
     if (ack->type != ACKTYPE_STATUS || ack->result != ACKRESULT_SUCCESS || ack->hContact != 0)
         return nullptr;
     if (!ack->szModule || !*ack->szModule) return nullptr;
+    return ack;
+}
+
+const char* ModuleThatLoggedIn(const ACKDATA* ack) {
+    ack = AccountStatusAck(ack);
+    if (!ack) return nullptr;
     const intptr_t previous = reinterpret_cast<intptr_t>(ack->hProcess);
     if (IsLoggedInStatus(previous) || !IsLoggedInStatus(ack->lParam)) return nullptr;
     return ack->szModule;
+}
+
+const char* ModuleNotLoggedIn(const ACKDATA* ack) {
+    ack = AccountStatusAck(ack);
+    return ack && !IsLoggedInStatus(ack->lParam) ? ack->szModule : nullptr;
 }
 
 static void SetApparentMode(ContactHandle contact, HostWParam mode) {

@@ -16,6 +16,10 @@
 // record too short or without a module name. Reads nothing past cbSize.
 const char* ModuleThatLoggedIn(const ACKDATA* ack);
 
+// The account's module when the ack reports the account's own status as one
+// that is not logged in (offline, or connecting again). Null otherwise.
+const char* ModuleNotLoggedIn(const ACKDATA* ack);
+
 // Makes the server's lists of the module's contacts match the normal pass's
 // decisions with the fewest calls, when the module is ICQ and uses the
 // server-side contact list. Contacts of other modules get no call.

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "sandbox/HostMessageLoop.h"
 #include "tests/EditorSupport.h"
 
 namespace {
@@ -30,17 +31,23 @@ TEST_F(HostFaults, ReachTheHandlerAboveThePluginAndTheHostGoesOn) {
         const char* service;
         const char* setting;
         std::function<void()> call;
+        // DispatchMessage takes whatever a timer's procedure raises: the
+        // fault ends there, and the host's loop goes on.
+        bool endsInDispatchMessage = false;
     };
     const Row rows[] = {
         {"a status-mode change (normal pass)", "Proto/CallContactService", "",
          [&] { host.FireStatusModeChange(); }},
         {"modules loaded (startup pass)", "Proto/CallContactService", "", [&] { host.FireModulesLoaded(); }},
         {"a contact-menu build", "Proto/IsProtocolLoaded", "", [&] { host.ContactMenuShows(ann); }},
+        // The sync runs from a timer, a second after the ack, inside the
+        // host's own message loop.
         {"an ICQ login (the server lists' sync)", "Proto/CallContactService", "", [&] {
              ACKDATA login = {sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS,
                               reinterpret_cast<void*>(1), ID_STATUS_ONLINE};
              host.FireAck(login);
-         }},
+             RunHostMessageLoopUntil([&] { return !host.LogTexts().empty(); }, 5000);
+         }, true},
         // Read before the editor's window exists: no window procedure of the
         // platform stands between the throw and the handler.
         {"the editor's service", "DB/Contact/GetSetting", "UserAdd/Left",
@@ -56,7 +63,7 @@ TEST_F(HostFaults, ReachTheHandlerAboveThePluginAndTheHostGoesOn) {
         } catch (const HostFault& fault) {
             caught = fault.service;
         }
-        EXPECT_EQ(row.service, caught);
+        EXPECT_EQ(row.endsInDispatchMessage ? "" : row.service, caught);
         const std::string setting = *row.setting ? std::string(" ") + row.setting : "";
         ASSERT_FALSE(host.LogTexts().empty());
         EXPECT_EQ("HostFault " + std::string(row.service) + setting, host.LogTexts().back());

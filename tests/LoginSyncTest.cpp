@@ -3,16 +3,20 @@
 // the real one does: the pass on the status change runs while the account is
 // still connecting, login then overwrites the modes of the contacts the
 // server lists, and only the ack of the login tells the plug-in to line the
-// server's lists up.
+// server's lists up, about a second later: a change made while the ack's
+// hooks run makes the module replace the user's root group with an empty one.
 #include <climits>
 #include <cstddef>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <tuple>
 
+#include "plugin/PendingLoginSyncs.h"
+#include "sandbox/HostMessageLoop.h"
 #include "sandbox/Profile.h"
 #include "tests/EditorSupport.h"
 
@@ -38,6 +42,9 @@ std::optional<List> Decision(int32_t level) {
     if (level >= 1 && level <= 6) return List::Invisible;
     return std::nullopt;
 }
+
+// The sync is due a second after the ack; a loaded machine may take longer.
+constexpr DWORD kSyncWaitMs = 5000;
 
 std::string Call(const Contact& c, uint32_t mode) {
     return "Proto/CallContactService " + Str(c.handle) + " /SetApparentMode " + std::to_string(mode) + " 0";
@@ -80,13 +87,34 @@ protected:
         for (const Contact& c : contacts) Put(c, Opposite(c.decided.value_or(List::Visible)));
     }
     // The user goes online: every account connects, the pass runs, nothing
-    // reaches the server yet; then the logins end.
+    // reaches the server yet; then the logins end, and the plug-in lines up
+    // the lists a second later.
     void GoOnline() {
         host.Server().ClearChanges();
         host.ChangeStatus(kOnline);
         EXPECT_TRUE(host.Server().Changes().empty()) << "the server changed before the login ended";
         host.ClearLog();
+        FinishLoginsAndSync();
+    }
+    // Nothing is changed while the acks' hooks run; the plug-in's first call
+    // comes about a second after the last ack.
+    void FinishLoginsAndSync() {
+        host.ClearLog();
         host.FinishLogins();
+        const DWORD ackedAt = GetTickCount();
+        EXPECT_TRUE(host.LogTexts().empty()) << "the plug-in called the host inside the login's acks";
+        EXPECT_TRUE(WaitForSync()) << "no sync followed the login";
+        const DWORD delay = GetTickCount() - ackedAt;
+        EXPECT_GE(delay, kLoginSyncDelayMs - 100) << "the sync came too soon after the ack";
+    }
+    // Runs the host's loop until the plug-in has made its first call.
+    bool WaitForSync() {
+        return RunHostMessageLoopUntil([&] { return !host.Log().empty(); }, kSyncWaitMs);
+    }
+    // Every account's root group as the server holds it now.
+    std::map<std::string, std::vector<uint8_t>> RootGroups() const { return host.Server().RootGroups(); }
+    void GiveEveryAccountItsRootGroup() {
+        for (const char* account : {"ICQ", "ICQ_1"}) host.Server().SetRootGroup(account, kOneGroup);
     }
 
     // Every contact with a decision is on its decided list and on no other.
@@ -114,6 +142,8 @@ protected:
         return ::testing::AssertionSuccess();
     }
 
+    // The order of the user's groups: one group, "General".
+    const std::vector<uint8_t> kOneGroup = {0x00, 0x06, 0x00, 0xC8, 0x00, 0x02, 0x00, 0x01};
     std::deque<Contact> contacts;  // stays where it is as it grows
     ContactHandle msn = 0;
     uint16_t nextItemId = 0x100;
@@ -151,16 +181,19 @@ TEST_P(LoginSyncFrom, TheServersListsEndAsTheLevelsDecide) {
         if (!c.decided) undecidedIds[c.uin] = {host.ServerItemId(c.handle, List::Visible),
                                                host.ServerItemId(c.handle, List::Invisible)};
     }
+    GiveEveryAccountItsRootGroup();
     StartPlugin();
     if (start == ServerStart::ReconnectToWrongList) {
         // Logins without the user picking a status: no pass runs before them.
         host.ConnectIcqAccount("ICQ", kOnline, 2);
         host.ConnectIcqAccount("ICQ_1", kOnline);
         host.Server().ClearChanges();
-        host.FinishLogins();
+        FinishLoginsAndSync();
     } else {
         GoOnline();
     }
+    EXPECT_EQ(kOneGroup, *host.Server().RootGroup("ICQ")) << "the root group of ICQ was replaced";
+    EXPECT_EQ(kOneGroup, *host.Server().RootGroup("ICQ_1")) << "the root group of ICQ_1 was replaced";
     EXPECT_TRUE(ListsMatchLevels());
     EXPECT_TRUE(NoWrongEntryAdded());
     for (const Contact& c : contacts) {
@@ -212,7 +245,7 @@ TEST_F(LoginSync, OnlyTheAccountThatLoggedInIsLinedUp) {
     PutAllOnTheWrongList();
     StartPlugin();
     host.ConnectIcqAccount("ICQ_1", kOnline);
-    host.FinishLogins();
+    FinishLoginsAndSync();
     for (const Contact& c : contacts) {
         if (!c.decided) continue;
         const bool lined = c.module == "ICQ_1";
@@ -228,6 +261,7 @@ TEST_F(LoginSync, WithoutTheServerSideListTheLoginAddsNoCall) {
     host.SetSetting(0, "ICQ", "UseServerCList", Typed(DBVT_BYTE, 0));
     StartPlugin();
     GoOnline();
+    RunHostMessageLoop(200);
     EXPECT_TRUE(SameCalls({"DB/Contact/GetSetting 0 ICQ/UseServerCList"}, host.LogTexts()));
     EXPECT_TRUE(ListsMatchLevels());
 }
@@ -242,6 +276,7 @@ TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
     host.CallLoad();
     host.ClearLog();
     host.FireAck(login);
+    RunHostMessageLoop(kLoginSyncDelayMs + 300);
     EXPECT_TRUE(host.LogTexts().empty());
     host.FireModulesLoaded();
     host.ConnectIcqAccount("ICQ", kOnline);
@@ -263,30 +298,85 @@ TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
         {"online to invisible", [](ACKDATA& a) { a.hProcess = reinterpret_cast<void*>(40072); a.lParam = kInvisible; }, full},
         {"logging out", [](ACKDATA& a) { a.hProcess = reinterpret_cast<void*>(40072); a.lParam = 40071; }, full},
     };
+    host.ClearLog();
     for (const auto& row : rows) {
         ACKDATA ack = login;
         row.change(ack);
-        host.ClearLog();
         host.FireAck(ack, row.readable);
-        EXPECT_TRUE(host.LogTexts().empty()) << row.label;
     }
-    host.ClearLog();
     host.FireEvent(kEvProtoAck, 0, 0);
+    RunHostMessageLoop(kLoginSyncDelayMs + 300);
+    EXPECT_TRUE(host.LogTexts().empty()) << "no sync after acks that are no login";
+
     ACKDATA msnLogin = login;
     msnLogin.szModule = "MSN";
     host.FireAck(msnLogin);
-    EXPECT_TRUE(SameCalls({"Proto/GetAccount 0 MSN"}, host.LogTexts())) << "a null record, then MSN";
+    EXPECT_TRUE(WaitForSync());
+    RunHostMessageLoop(200);
+    EXPECT_TRUE(SameCalls({"Proto/GetAccount 0 MSN"}, host.LogTexts())) << "only the account's protocol is asked";
 
     host.Server().ClearChanges();
-    host.FinishLogins();
+    FinishLoginsAndSync();
     EXPECT_FALSE(host.Server().Changes().empty()) << "the genuine login ack lines up";
 }
 
+// Acks come in bursts: a reconnect acks every retry, and an account can drop
+// and log in again before its sync is due. Each account is synced once, a
+// second after its last login; one that went offline meanwhile not at all.
+TEST_F(LoginSync, OneSyncPerAccountAndNoneForAnAccountNoLongerLoggedIn) {
+    AddProfile();
+    PutAllOnTheWrongList();
+    StartPlugin();
+    host.ConnectIcqAccount("ICQ", kOnline, 2);
+    host.ConnectIcqAccount("ICQ_1", kOnline);
+    host.FinishLogins();
+    // ICQ drops and logs in again; ICQ_1 goes offline for good.
+    host.FireAck({sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(kOnline), 40071});
+    host.FireAck({sizeof(ACKDATA), "ICQ_1", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(kOnline), 40071});
+    host.FireAck({sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(1), kOnline});
+    host.ClearLog();
+    RunHostMessageLoop(3 * kLoginSyncDelayMs);
+    EXPECT_EQ(1u, host.CountCalls("DB/Contact/GetSetting 0 ICQ/UseServerCList"));
+    EXPECT_EQ(0u, host.CountCalls("Proto/GetAccount 0 ICQ_1"));
+    EXPECT_EQ(0u, host.CountCalls("DB/Contact/GetSetting 0 ICQ_1/UseServerCList"));
+    for (const Contact& c : contacts)
+        EXPECT_EQ(c.module != "ICQ_1", host.CountCalls("Proto/CallContactService " + Str(c.handle)) != 0 || !c.decided)
+            << c.uin;
+}
+
+// A host may unload the plug-in right after a login: the sync that was due
+// must not run, and no timer of the plug-in may be left to fire.
+TEST_F(LoginSync, UnloadWithASyncPendingLeavesNoTimer) {
+    AddProfile();
+    PutAllOnTheWrongList();
+    StartPlugin();
+    host.ConnectIcqAccount("ICQ", kOnline);
+    host.FinishLogins();
+    host.CallUnload();
+    host.ClearLog();
+    RunHostMessageLoop(kLoginSyncDelayMs + 500);
+    EXPECT_TRUE(host.LogTexts().empty());
+    MSG message;
+    EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE)) << "a timer is left";
+}
+
+namespace {
+// Runs once, from a thread timer, inside whatever loop is running then.
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    if (g_later) g_later();
+    g_later = nullptr;
+}
+}  // namespace
+
 // The login ends while the editor is open for a contact of level 1, hidden
-// under global level 3, who is then made "Always visible".
+// under global level 3, who is then made "Always visible": the editor's own
+// loop runs the sync.
 TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     AddProfile();
     PutAllOnTheWrongList();
+    GiveEveryAccountItsRootGroup();
     StartPlugin();
     host.ChangeStatus(kOnline);
     Contact& bob = contacts[1];
@@ -294,15 +384,19 @@ TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     bool linedUp = false;
     EXPECT_TRUE(RanCleanly(RunEditorWith(host, bob.handle, [&](HWND editor) {
         host.FinishLogins();
-        stillOpen = IsWindowVisible(editor) != 0;
-        linedUp = ListsMatchLevels();
-        SendMessageA(FindEditorChildren(editor).levelList, CB_SETCURSEL, 0, 0);
-        ClickButton(FindEditorChildren(editor).okButton);
+        g_later = [&, editor] {
+            stillOpen = IsWindowVisible(editor) != 0;
+            linedUp = ListsMatchLevels();
+            SendMessageA(FindEditorChildren(editor).levelList, CB_SETCURSEL, 0, 0);
+            ClickButton(FindEditorChildren(editor).okButton);
+        };
+        SetTimer(nullptr, 0, kLoginSyncDelayMs + 500, RunLater);
     })));
     EXPECT_TRUE(stillOpen);
     EXPECT_TRUE(linedUp);
     bob.decided = List::Visible;
     EXPECT_TRUE(ListsMatchLevels());
+    EXPECT_EQ(RootGroups(), (std::map<std::string, std::vector<uint8_t>>{{"ICQ", kOneGroup}, {"ICQ_1", kOneGroup}}));
     host.Server().ClearChanges();
     host.ChangeStatus(kInvisible);
     EXPECT_TRUE(host.Server().Changes().empty()) << "every mode the pass gives is stored already";
@@ -314,7 +408,10 @@ TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     PutProfileIntoHost(profile, restarted);
     ASSERT_TRUE(restarted.Start());
     restarted.ChangeStatus(kOnline);
+    restarted.ClearLog();
     restarted.FinishLogins();
+    EXPECT_TRUE(RunHostMessageLoopUntil([&] { return !restarted.Log().empty(); }, kSyncWaitMs));
     EXPECT_TRUE(host.Server().Changes().empty()) << "a server already right is left as it is";
     EXPECT_TRUE(ListsMatchLevels());
+    EXPECT_EQ(kOneGroup, *host.Server().RootGroup("ICQ"));
 }

@@ -108,8 +108,10 @@ TEST_F(SandboxWindowTest, ALevelPickedFromAContactMenuShowsInTheContactsRow) {
         ChooseStatus(kStatusInvisible);
         return true;
     });
-    script.Add("see the account logged in", [&] {
-        if (host.IcqStatus("ICQ") != kStatusInvisible) return false;
+    script.Add("see the account logged in", [&] { return host.IcqStatus("ICQ") == kStatusInvisible; });
+    // The plug-in lines up the server's lists a second after the login.
+    script.Add("see the lists lined up", [&] {
+        if (Row(carol)[HostWindow::kServerColumn] == "-") return false;
         before = Row(carol);
         RightClickRow(carol);
         return true;
@@ -181,8 +183,27 @@ TEST_F(SandboxWindowTest, AStatusChangeRunsThePassAndEveryRowCatchesUp) {
         whileConnecting = window.StatusLineText() + " Dave: " + Row(dave).back();
         return true;
     });
-    script.Add("the accounts log in", [&] { return host.IcqStatus("ICQ_1") == 40072; });
+    std::vector<std::string> bobAtLogin;
+    DWORD loggedInAt = 0;
+    DWORD linedUpAt = 0;
+    script.Add("the accounts log in", [&] {
+        if (host.IcqStatus("ICQ_1") != 40072) return false;
+        loggedInAt = GetTickCount();
+        bobAtLogin = Row(bob);
+        return true;
+    });
+    script.Add("the lines move into place", [&] {
+        if (Row(bob)[HostWindow::kServerColumn] == bobAtLogin[HostWindow::kServerColumn]) return false;
+        linedUpAt = GetTickCount();
+        return true;
+    });
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
+    // Right after the login the row shows what the server had; a second
+    // later, what the levels decide.
+    EXPECT_EQ((std::vector<std::string>{"Bob", "ICQ", "ICQ", "1 Visibility 1", "online (visible)",
+                                        "visible list (#0A02)", "yes"}),
+              bobAtLogin);
+    EXPECT_GE(linedUpAt - loggedInAt, 800u);
 
     EXPECT_EQ(1u, passes);
     EXPECT_EQ("You are Online. ICQ: connecting, ICQ_1: connecting. Global visibility level: 3 Visibility 3."
