@@ -2,6 +2,16 @@
 // contact, the server entries it moves while logged in, the login that reads
 // the server's lists, and the status acks, in the order the real module
 // sends them.
+//
+// The real module logs in on a network thread of its own. Once it has read
+// the server's list it stores the number of records the server sent, sends
+// the user's status (the status ack's hooks run on the user-interface thread
+// while the network thread waits), starts its queue of server-list changes,
+// and then, if the count it stored is 0, takes the server's list for empty
+// and adds a root group without data, which replaces the user's own root
+// group on the server. Every server change it queues sets the count to 0 at
+// once, so that the next login reads the whole list again: a change made
+// while the ack's hooks run costs the user the order of their groups.
 #include <algorithm>
 #include <map>
 #include <optional>
@@ -17,6 +27,8 @@ constexpr const char* kApparentMode = "ApparentMode";
 constexpr const char* kVisibleItemId = "SrvPermitId";
 constexpr const char* kInvisibleItemId = "SrvDenyId";
 constexpr const char* kUseServerList = "UseServerCList";
+// A WORD on contact 0: the records the server sent at the last login.
+constexpr const char* kRecordCount = "SrvRecordCount";
 
 constexpr uint32_t kOffline = 40071;
 constexpr uint32_t kOnline = 40072;
@@ -93,12 +105,18 @@ intptr_t SandboxHost::IcqSetApparentMode(ContactHandle contact, const std::strin
         return 0;
     }
     // What the module knows of the server is what it stored at login and since.
+    bool serverChanged = false;
     if (oldList && IcqNumber(contact, module, ItemIdSetting(*oldList)) != 0) {
         icqServer_->Remove(module, *oldList, uin);
         SetIcqWord(contact, module, ItemIdSetting(*oldList), 0);
+        serverChanged = true;
     }
-    if (newList && IcqNumber(contact, module, ItemIdSetting(*newList)) == 0)
+    if (newList && IcqNumber(contact, module, ItemIdSetting(*newList)) == 0) {
         SetIcqWord(contact, module, ItemIdSetting(*newList), icqServer_->Add(module, *newList, uin));
+        serverChanged = true;
+    }
+    // The next login is to read the whole list again.
+    if (serverChanged) SetIcqWord(0, module, kRecordCount, 0);
     return 0;
 }
 
@@ -166,6 +184,10 @@ void SandboxHost::FinishLogins() {
         if (!IsConnecting(account.status)) continue;
         IcqLogIn(module);
         AckIcqStatus(module, account.status, account.loginStatus);
+        // The queue of server changes starts once the ack's hooks are done; a
+        // count of 0 now makes the module take the server's list for empty.
+        if (UsesServerList(module) && IcqNumber(0, module, kRecordCount) == 0)
+            icqServer_->SetRootGroup(module, {});
     }
 }
 
@@ -183,6 +205,7 @@ void SandboxHost::IcqLogIn(const std::string& module) {
         ++settingsRevision_;
         return;
     }
+    SetIcqWord(0, module, kRecordCount, static_cast<uint32_t>(icqServer_->RecordCount(module)));
     std::map<uint32_t, ContactHandle> byUin;
     for (ContactHandle contact : contacts) {
         SetIcqWord(contact, module, kVisibleItemId, 0);

@@ -66,3 +66,18 @@ void IcqServer::ClearAccount(const std::string& account) {
     for (const Entry& entry : AllEntries())
         if (entry.account == account) Remove(account, entry.list, entry.uin);
 }
+
+const std::vector<uint8_t>* IcqServer::RootGroup(const std::string& account) const {
+    auto found = rootGroups_.find(account);
+    return found == rootGroups_.end() ? nullptr : &found->second;
+}
+
+void IcqServer::SetRootGroup(const std::string& account, const std::vector<uint8_t>& data) {
+    rootGroups_[account] = data;
+}
+
+size_t IcqServer::RecordCount(const std::string& account) const {
+    size_t count = rootGroups_.count(account);
+    for (const auto& [key, stored] : entries_) count += std::get<0>(key) == account ? 1 : 0;
+    return count;
+}

@@ -1,6 +1,7 @@
 // An ICQ server as today's community servers keep an account's contact list:
 // for each account a visible list and an invisible list, each entry a
-// contact's UIN with the item id the server gave it. The server keeps what it
+// contact's UIN with the item id the server gave it, and the root group, the
+// record that holds the order of the user's groups. The server keeps what it
 // is told, so a contact can be on both lists. It outlives the hosts that log
 // in to it, as a server outlives a restart of the client.
 #pragma once
@@ -41,7 +42,18 @@ public:
     // Puts back an entry with its item id, as the server had it stored.
     void Restore(const Entry& entry);
     void Remove(const std::string& account, List list, uint32_t uin);
+    // Takes every entry of the account off both lists; its root group stays.
     void ClearAccount(const std::string& account);
+
+    // The account's root group record, null while it has none. Its data list
+    // the user's groups in the order other clients show them.
+    const std::vector<uint8_t>* RootGroup(const std::string& account) const;
+    // Stores the record, replacing the one the account had.
+    void SetRootGroup(const std::string& account, const std::vector<uint8_t>& data);
+    const std::map<std::string, std::vector<uint8_t>>& RootGroups() const { return rootGroups_; }
+    // The records the server sends the account at login: the entries of its
+    // lists and its root group.
+    size_t RecordCount(const std::string& account) const;
 
     // Every Add and Remove that changed a list, in order.
     const std::vector<Change>& Changes() const { return changes_; }
@@ -60,6 +72,7 @@ private:
     uint64_t nextOrder_ = 0;
     uint16_t nextItemId_ = 0x2A01;
     std::vector<Change> changes_;
+    std::map<std::string, std::vector<uint8_t>> rootGroups_;
 };
 
 const char* ListName(IcqServer::List list);  // "visible" or "invisible"

@@ -57,6 +57,10 @@ Profile SampleProfile() {
         {"ICQ", List::Visible, 100105, 0x0A05},   {"ICQ", List::Visible, 100107, 0x0A06},
         {"ICQ", List::Invisible, 100109, 0x0A07}, {"ICQ_1", List::Visible, 200201, 0x0B01},
     };
+    // Each account's root group: a TLV block of 6 bytes that lists one group,
+    // "General", by its id 1.
+    const std::vector<uint8_t> oneGroup = {0x00, 0x06, 0x00, 0xC8, 0x00, 0x02, 0x00, 0x01};
+    profile.serverRootGroups = {{"ICQ", oneGroup}, {"ICQ_1", oneGroup}};
     return profile;
 }
 
@@ -79,6 +83,7 @@ std::vector<ContactHandle> PutProfileIntoHost(const Profile& profile, SandboxHos
         handles.push_back(handle);
     }
     for (const IcqServer::Entry& entry : profile.serverEntries) host.Server().Restore(entry);
+    for (const auto& [account, data] : profile.serverRootGroups) host.Server().SetRootGroup(account, data);
     return handles;
 }
 
@@ -107,5 +112,6 @@ Profile TakeProfileFromHost(const SandboxHost& host) {
         }
     }
     profile.serverEntries = host.Server().AllEntries();
+    profile.serverRootGroups = host.Server().RootGroups();
     return profile;
 }

@@ -31,6 +31,8 @@ struct Profile {
     std::vector<ProfileContact> contacts;
     // Every entry of the ICQ server's lists, for the accounts that log in to it.
     std::vector<IcqServer::Entry> serverEntries;
+    // Each account's root group record on the server, by account.
+    std::map<std::string, std::vector<uint8_t>> serverRootGroups;
 };
 
 // The profile a fresh sandbox starts with, on a host with accounts: ICQ

@@ -158,23 +158,49 @@ bool ParseServerEntry(const std::string& key, const std::string& itemId, IcqServ
     return ParseItemId(itemId, &entry->itemId);
 }
 
-// The server keeps one entry an account, list and UIN, and gives an item id
-// within an account once: a file listing either twice is no server's.
+// "account:root" and its data in hexadecimal; an account's name may hold colons.
+bool ParseRootGroup(const std::string& key, const std::string& hex, std::string* account,
+                    std::vector<uint8_t>* data) {
+    const std::string suffix = ":root";
+    if (key.size() <= suffix.size() || key.compare(key.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return false;
+    if (hex.size() % 2) return false;
+    for (char c : hex)
+        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+    *account = key.substr(0, key.size() - suffix.size());
+    data->clear();
+    for (size_t at = 0; at < hex.size(); at += 2)
+        data->push_back(static_cast<uint8_t>(std::strtoul(hex.substr(at, 2).c_str(), nullptr, 16)));
+    return true;
+}
+
+// The server keeps one entry an account, list and UIN, gives an item id
+// within an account once, and one root group an account: a file listing any
+// of them twice is no server's.
 bool ParseServerEntries(const Entries& lines, std::vector<IcqServer::Entry>* entries,
-                        std::string* problem) {
+                        std::map<std::string, std::vector<uint8_t>>* rootGroups, std::string* problem) {
     std::set<std::tuple<std::string, IcqServer::List, uint32_t>> listed;
     std::set<std::pair<std::string, uint16_t>> itemIds;
-    for (const auto& [key, itemId] : lines) {
+    for (const auto& [key, value] : lines) {
+        std::string account;
+        std::vector<uint8_t> data;
+        if (ParseRootGroup(key, value, &account, &data)) {
+            if (!rootGroups->emplace(account, data).second) {
+                *problem = "[IcqServer] has a second root group for " + account;
+                return false;
+            }
+            continue;
+        }
         IcqServer::Entry entry;
-        if (!ParseServerEntry(key, itemId, &entry)) {
-            *problem = "[IcqServer] has \"" + key + "=" + itemId +
-                       "\", which is not account:list:UIN=item id (the list visible or invisible, "
-                       "the item id 1 to FFFF in hexadecimal)";
+        if (!ParseServerEntry(key, value, &entry)) {
+            *problem = "[IcqServer] has \"" + key + "=" + value +
+                       "\", which is neither account:list:UIN=item id (the list visible or invisible, "
+                       "the item id 1 to FFFF in hexadecimal) nor account:root=data in hexadecimal";
             return false;
         }
         if (!listed.insert({entry.account, entry.list, entry.uin}).second ||
             !itemIds.insert({entry.account, entry.itemId}).second) {
-            *problem = "[IcqServer] has \"" + key + "=" + itemId +
+            *problem = "[IcqServer] has \"" + key + "=" + value +
                        "\", whose UIN or item id its account has listed before";
             return false;
         }
@@ -251,7 +277,8 @@ ProfileFileRead ReadProfileFile(const std::string& path) {
         if (!ParseSettings(entries, section, &contact.settings, &problem)) return Damaged(problem);
         read.profile.contacts.push_back(contact);
     }
-    if (!ParseServerEntries(ReadSection(path, "IcqServer"), &read.profile.serverEntries, &problem))
+    if (!ParseServerEntries(ReadSection(path, "IcqServer"), &read.profile.serverEntries,
+                            &read.profile.serverRootGroups, &problem))
         return Damaged(problem);
     return read;
 }
@@ -375,6 +402,15 @@ bool WriteProfileFile(const std::string& path, const Profile& profile) {
         std::snprintf(itemId, sizeof itemId, "%04X", static_cast<unsigned>(entry.itemId));
         AddEntry(&server, entry.account + ":" + ListName(entry.list) + ":" + std::to_string(entry.uin),
                  itemId);
+    }
+    for (const auto& [account, data] : profile.serverRootGroups) {
+        std::string hex;
+        for (uint8_t byte : data) {
+            char digits[4];
+            std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(byte));
+            hex += digits;
+        }
+        AddEntry(&server, account + ":root", hex);
     }
     written = written && WriteSection(newFile, "IcqServer", server);
     // Null section, key and value: write out whatever the API still holds.

@@ -14,12 +14,14 @@
 //   Quillmere:VisibilityLevel=dword:0      Module:Setting=type:value
 //   [IcqServer]                            the ICQ server's lists, in the server's order
 //   ICQ:visible:100102=0A02                account:list:UIN=item id
+//   ICQ:root=000600C800020001              account:root=the root group's data
 //
 // Types are byte, word, dword (decimal, dword also negative), text, utf8 and
 // wtext (one line each), and blob (hexadecimal bytes). A server entry's list
 // is visible or invisible, its UIN decimal and its item id hexadecimal, 1 to
 // FFFF; within an account, a UIN is on each list at most once and no item id
-// is given twice. The file is written in UTF-16, so that names in any script
+// is given twice. A root group's data are hexadecimal bytes, maybe none; an
+// account has one root group at most. The file is written in UTF-16, so that names in any script
 // survive; texts in memory are UTF-8. Files in 8 bits, as earlier sandboxes
 // wrote them, still read, and so do files without [IcqServer], whose server
 // lists nothing.

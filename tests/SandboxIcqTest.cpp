@@ -26,6 +26,19 @@ int __cdecl WatchStatus(HostWParam status, HostLParam) {
     return 0;
 }
 
+// Set by a test: the hook below changes this contact's mode inside the ack
+// of a login, as a plug-in that lines up the lists at once would.
+ContactHandle g_changeInsideAck = 0;
+
+int __cdecl ChangeModeInsideLoginAck(HostWParam, HostLParam lParam) {
+    const auto* ack = reinterpret_cast<const ACKDATA*>(lParam);
+    if (g_changeInsideAck && ack->lParam == 40072) {
+        CCSDATA call = {g_changeInsideAck, kPssSetApparentMode, 40072, 0};
+        SandboxHost::Current()->Link().CallService(kSvcCallContactService, 0, reinterpret_cast<HostLParam>(&call));
+    }
+    return 0;
+}
+
 class SandboxIcq : public PluginTest {
 protected:
     intptr_t SetMode(ContactHandle contact, HostWParam mode) {
@@ -86,6 +99,32 @@ TEST_F(SandboxIcq, LoginOverwritesTheModesOfListedContactsOnly) {
     EXPECT_EQ(0x12u, Stored(both, "SrvDenyId"));
     EXPECT_EQ(40072u, Stored(unlisted, "ApparentMode"));
     EXPECT_EQ(std::nullopt, Stored(unlisted, "SrvDenyId"));
+}
+
+// The module stores the records the server sent at login, and each server
+// change it makes resets that count. Once the login ack's hooks have
+// returned, a count of 0 makes it take the list for empty: it replaces the
+// root group, the order of the user's groups, with one without data.
+TEST_F(SandboxIcq, AServerChangeInsideTheLoginAckCostsTheRootGroup) {
+    const std::vector<uint8_t> oneGroup = {0x00, 0x06, 0x00, 0xC8, 0x00, 0x02, 0x00, 0x01};
+    const ContactHandle ann = AddWithUin(1001);
+    host.Server().Restore({"ICQ", List::Visible, 1001, 0x11});
+    host.Server().SetRootGroup("ICQ", oneGroup);
+    LogIn();
+    EXPECT_EQ(2u, Stored(0, "SrvRecordCount")) << "one entry and the root group";
+    EXPECT_EQ(oneGroup, *host.Server().RootGroup("ICQ"));
+    EXPECT_EQ(0, SetMode(ann, 40071));
+    EXPECT_EQ(std::nullopt, Stored(0, "SrvRecordCount")) << "a change after the login resets the count";
+    EXPECT_EQ(oneGroup, *host.Server().RootGroup("ICQ")) << "and does no harm";
+
+    host.ChangeStatus(40071);
+    const HookHandle hook = host.OnHookEvent(kEvProtoAck, ChangeModeInsideLoginAck);
+    g_changeInsideAck = ann;  // back to the visible list
+    LogIn();
+    g_changeInsideAck = 0;
+    host.OnUnhookEvent(hook);
+    ASSERT_NE(nullptr, host.Server().RootGroup("ICQ"));
+    EXPECT_TRUE(host.Server().RootGroup("ICQ")->empty()) << "the change inside the ack cost the root group";
 }
 
 TEST_F(SandboxIcq, AcksComeInTheRealOrder) {

@@ -51,6 +51,10 @@ std::string Describe(const Profile& profile) {
     out << "\nserver:";
     for (const auto& entry : profile.serverEntries)
         out << " " << entry.account << ":" << ListName(entry.list) << ":" << entry.uin << "#" << entry.itemId;
+    for (const auto& [account, data] : profile.serverRootGroups) {
+        out << " " << account << ":root";
+        for (uint8_t byte : data) out << "." << static_cast<int>(byte);
+    }
     return out.str();
 }
 
@@ -77,6 +81,8 @@ TEST(SandboxProfileFile, KeepsEveryContactProtocolAndSettingType) {
     profile.contacts.push_back(ProfileContact{"Name with spaces", std::string("Yahoo"), {}});
     // After the sample's entries (Dave on both lists): the largest UIN with the smallest item id.
     profile.serverEntries.push_back({"ICQ_1", IcqServer::List::Invisible, 4294967295u, 0x0001});
+    // A root group without data, as a module that took the list for empty leaves it.
+    profile.serverRootGroups["ICQ_2"] = {};
     const std::string path = TestFile("round-trip.ini");
 
     ASSERT_TRUE(WriteProfileFile(path, profile));
@@ -125,6 +131,8 @@ TEST(SandboxProfileFile, ADamagedFileIsReportedUnusedAndUntouched) {
          "ICQ:hidden:100101=0A01"},
         {"server item id twice", valid + "[IcqServer]\r\nICQ:visible:1=0A01\r\nICQ:invisible:2=0A01\r\n",
          "ICQ:invisible:2=0A01"},
+        {"root group odd digits", valid + "[IcqServer]\r\nICQ:root=00060\r\n", "ICQ:root=00060"},
+        {"root group twice", valid + "[IcqServer]\r\nICQ:root=0006\r\nICQ:root=\r\n", "second root group"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -5,10 +5,12 @@
 // on a Unicode build of the host with a Russian language pack, and a picture
 // of the sandbox window with the plug-in's editor open in Russian.
 #include <algorithm>
+#include <map>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "sandbox/HostMessageLoop.h"
 #include "sandbox/HostWindow.h"
 #include "sandbox/LanguagePack.h"
 #include "sandbox/PluginWindows.h"
@@ -158,6 +160,29 @@ void ShowServerLists(const SandboxHost& host, const std::vector<Contact>& contac
     if (CheckServerLists(host, contacts, placesBefore))
         std::printf("  Every contact is on the list its level decides under global level %d.\n",
                     StoredLevel(host, 0));
+}
+
+// A root group's data as hex bytes, "(none)" for an account without one.
+std::string RootGroupText(const std::vector<uint8_t>* data) {
+    if (!data) return "(none)";
+    if (data->empty()) return "(no data: the order of the groups is lost)";
+    std::string text;
+    for (uint8_t byte : *data) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned>(byte));
+        text += (text.empty() ? "" : " ") + std::string(digits);
+    }
+    return text;
+}
+
+// The logins end, and the plug-in lines up the lists a moment later, from
+// the host's loop; how long after the login that was, in milliseconds.
+DWORD FinishLoginsAndWaitForTheLists(SandboxHost& host) {
+    host.Server().ClearChanges();
+    host.FinishLogins();
+    const DWORD loggedInAt = GetTickCount();
+    RunHostMessageLoopUntil([&] { return !host.Server().Changes().empty(); }, 5000);
+    return GetTickCount() - loggedInAt;
 }
 
 // The plug-in's editor, when it is open.
@@ -350,13 +375,31 @@ int ShowAnsiHost() {
     const std::vector<std::vector<std::string>> listsBefore = ServerListRows(host, contacts);
     std::vector<ServerPlace> placesBefore;
     for (const Contact& contact : contacts) placesBefore.push_back(PlaceOf(host, contact.handle));
+    std::map<std::string, std::vector<uint8_t>> rootGroupsBefore = host.Server().RootGroups();
     host.ChangeStatus(static_cast<uint32_t>(ID_STATUS_ONLINE));
-    host.FinishLogins();
+    const DWORD linedUpAfter = FinishLoginsAndWaitForTheLists(host);
     std::printf("On the ICQ server, each ICQ account keeps two lists: the visible list (contacts that\n"
                 "see you even while you are invisible) and the invisible list (contacts that always\n"
                 "see you offline). Another client left them out of line with the levels. You go\n"
-                "online: each account logs in and reads its lists, and the plug-in lines them up:\n");
+                "online: each account logs in and reads its lists, and about a second later (here\n"
+                "%s) the plug-in lines them up:\n",
+                linedUpAfter >= 900 && linedUpAfter < 1500 ? "after 1 s" : (std::to_string(linedUpAfter) + " ms").c_str());
     ShowServerLists(host, contacts, placesBefore, listsBefore);
+    std::printf("  Each account's root group, the record that keeps the order of your groups for every\n"
+                "  client:\n");
+    std::vector<std::vector<std::string>> rootRows = {{"account", "root group before the login", "after the login"}};
+    bool rootGroupsKept = true;
+    for (const auto& [account, data] : host.Server().RootGroups()) {
+        const auto before = rootGroupsBefore.find(account);
+        const std::vector<uint8_t>* dataBefore = before == rootGroupsBefore.end() ? nullptr : &before->second;
+        rootRows.push_back({account, RootGroupText(dataBefore), RootGroupText(&data)});
+        if (!dataBefore || *dataBefore != data) {
+            rootGroupsKept = false;
+            std::printf("  MISMATCH: the root group of %s changed at the login.\n", account.c_str());
+        }
+    }
+    PrintColumns(rootRows);
+    if (rootGroupsKept) std::printf("  The login left every root group as it was.\n");
     for (size_t index = 0; index < contacts.size(); ++index) {
         const int32_t level = StoredLevel(host, contacts[index].handle);
         if (UinOf(host, contacts[index].handle) == 0 || Decided(StoredLevel(host, 0), level) != "-") continue;
@@ -406,7 +449,7 @@ int ShowUnicodeHost() {
         if (profile.contacts[index].name == "Иван 李") ivan = handles[index];
     // Online first, so that the account has logged in before the window is used.
     host.ChangeStatus(static_cast<uint32_t>(ID_STATUS_ONLINE));
-    host.FinishLogins();
+    FinishLoginsAndWaitForTheLists(host);
     std::printf("The sandbox window, with the contact \"Иван 李\":\n");
     UseTheSandboxWindow(host, ivan, "&Уровень видимости", VK_END, kPictureFile);
     host.CallUnload();
