@@ -292,6 +292,14 @@ private:
     bool FaultApplies(const char* serviceName, HostLParam lParam) const;
     void NotifyChange();
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
+    // The host's own services by name, as its modules add them; Serve looks
+    // here before the plug-in's services.
+    using HostServiceHandler = std::function<intptr_t(HostWParam, HostLParam)>;
+    void AddHostService(const char* name, HostServiceHandler handler);
+    void AddDatabaseServices();      // DatabaseModule.cpp
+    void AddProtocolServices();      // ProtocolModule.cpp
+    void AddContactListServices();   // ContactListModule.cpp
+    void AddLanguageServices();      // LanguageModule.cpp
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
     intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
     intptr_t ServeFreeVariant(const DBVARIANT* value);
@@ -324,6 +332,7 @@ private:
 
     std::map<std::string, std::vector<Hook>> hooks_;
     std::map<std::string, HostService> pluginServices_;
+    std::map<std::string, HostServiceHandler> hostServices_;
     uintptr_t nextHandle_ = 1;
 
     std::vector<ContactHandle> contacts_;
