@@ -64,3 +64,12 @@ std::string SandboxHost::MenuName(const char* name) const {
     auto found = translations_.find(name);
     return found == translations_.end() ? name : found->second;
 }
+
+std::string SandboxHost::TranslatedUtf8(const char* text) const {
+    if (!text) return "";
+    auto found = translations_.find(text);
+    if (found != translations_.end()) return Utf8FromHostText(found->second);
+    // Untranslated, the module's own 8-bit text: a Unicode host reads it in
+    // the language pack's code page, an ANSI one keeps it as it is.
+    return Utf8FromWide(WideFromCodePage(text, unicode_ ? languagePackCodePage_ : CP_ACP).c_str());
+}
