@@ -30,6 +30,7 @@ constexpr short kListWidth = 100;
 constexpr short kPageLeft = kMargin + kListWidth + kMargin;
 constexpr short kButtonWidth = 50;
 constexpr short kButtonHeight = 14;
+constexpr short kButtonGap = 4;
 constexpr short kButtonTop = kMargin + OptionsDialog::kPageAreaHeight + kMargin;
 constexpr short kDialogWidth = kPageLeft + OptionsDialog::kPageAreaWidth + kMargin;
 constexpr short kDialogHeight = kButtonTop + kButtonHeight + kMargin;
@@ -108,13 +109,13 @@ HWND OptionsDialog::Open() {
     writer.AddControl(kListBoxAtom, L"", kPageListId,
                       LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP, kMargin,
                       kMargin, kListWidth, kPageAreaHeight);
-    const short okLeft = kDialogWidth - kMargin - 3 * kButtonWidth - 8;
+    const short okLeft = kDialogWidth - kMargin - 3 * kButtonWidth - 2 * kButtonGap;
     writer.AddControl(kButtonAtom, L"OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, okLeft, kButtonTop,
                       kButtonWidth, kButtonHeight);
     writer.AddControl(kButtonAtom, L"Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP,
-                      okLeft + kButtonWidth + 4, kButtonTop, kButtonWidth, kButtonHeight);
+                      okLeft + kButtonWidth + kButtonGap, kButtonTop, kButtonWidth, kButtonHeight);
     writer.AddControl(kButtonAtom, L"&Apply", kApplyId, BS_PUSHBUTTON | WS_TABSTOP | WS_DISABLED,
-                      okLeft + 2 * (kButtonWidth + 4), kButtonTop, kButtonWidth, kButtonHeight);
+                      okLeft + 2 * (kButtonWidth + kButtonGap), kButtonTop, kButtonWidth, kButtonHeight);
     // A Unicode host's dialog is a Unicode window; its pages stay ANSI.
     const LPARAM self = reinterpret_cast<LPARAM>(this);
     if (host_.IsUnicode())
