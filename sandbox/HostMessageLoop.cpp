@@ -1,16 +1,21 @@
 #include "sandbox/HostMessageLoop.h"
 
+#include "sandbox/SandboxHost.h"
+
 bool RunHostMessageLoopUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
         MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return done();
             }
+            // The Options dialog is modeless: its keys are its own first.
+            SandboxHost* host = SandboxHost::Current();
+            if (host && host->Options().TakeDialogMessage(message)) continue;
             TranslateMessage(&message);
-            DispatchMessageW(&message);
+            DispatchMessageA(&message);
         }
         if (done()) return true;
         const DWORD elapsed = GetTickCount() - start;

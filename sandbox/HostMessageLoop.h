@@ -8,7 +8,8 @@
 
 #include <functional>
 
-// Dispatches every message of the thread until `done` is true or
+// Dispatches every message of the thread, the current host's Options dialog
+// taking its keys first, as the sandbox program's loop does, until `done` is true or
 // `timeoutMs` has passed; returns done(). A WM_QUIT ends it early and is
 // posted again, so that the loop that owns it still sees it.
 bool RunHostMessageLoopUntil(const std::function<bool()>& done, DWORD timeoutMs);

@@ -26,6 +26,7 @@ constexpr UINT kRefreshMessage = WM_APP + 1;
 constexpr UINT_PTR kLoginTimer = 1;
 constexpr UINT kLoginDelayMs = 1000;
 constexpr UINT kExitCommand = 100;
+constexpr UINT kOptionsCommand = 101;
 constexpr UINT kMainMenuFirst = 1000;     // + index in the host's main menu
 constexpr UINT kContactMenuFirst = 5000;  // + index in the host's contact menu
 constexpr int kStatusBoxId = 10;
@@ -306,6 +307,7 @@ void HostWindow::FillMainMenu() {
     for (size_t index : ShownEntries(menu))
         AppendMenuW(mainPopup_, MF_STRING, kMainMenuFirst + index, WideFromUtf8(host_.Utf8FromHostText(menu[index].name)).c_str());
     if (GetMenuItemCount(mainPopup_) > 0) AppendMenuA(mainPopup_, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(mainPopup_, MF_STRING, kOptionsCommand, L"&Options\u2026");
     AppendMenuA(mainPopup_, MF_STRING, kExitCommand, "E&xit");
 }
 
@@ -355,6 +357,13 @@ void HostWindow::RunMenuCommand(UINT command) {
     HostWParam wParam = 0;
     if (command == kExitCommand) {
         DestroyWindow(window_);
+        return;
+    }
+    if (command == kOptionsCommand) {
+        // Modeless: the dialog runs in the program's own loop, beside this window.
+        if (!host_.Options().Open())
+            MessageBoxA(window_, "No plug-in has added a page to the Options dialog.", "Options",
+                        MB_OK | MB_ICONINFORMATION);
         return;
     }
     if (command >= kContactMenuFirst && command - kContactMenuFirst < host_.ContactMenu().size()) {

@@ -5,7 +5,9 @@
 // status-mode selector that changes the user's status as a host's status
 // menu does (the ICQ accounts that log in finish a second later); a main menu
 // and right-click contact menus carrying the entries plug-ins add, placed by
-// their positions. The list catches up after every change the plug-in makes.
+// their positions, with the host's own "Options..." on the main menu, which
+// opens the host's Options dialog beside the window. The list catches up
+// after every change the plug-in makes.
 #pragma once
 
 #include <windows.h>

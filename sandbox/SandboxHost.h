@@ -1,8 +1,9 @@
 // A stand-in for the messaging client that loads the plug-in: it loads the DLL
 // through its three exports, hands it an entry-point table, serves the host
 // services the plug-in calls (settings, contacts, protocols, display names,
-// translation, menus, the ICQ protocol's apparent mode) and logs every call
-// the plug-in makes, with its arguments, for tests to compare.
+// translation, menus, the ICQ protocol's apparent mode, the Options dialog's
+// pages) and logs every call the plug-in makes, with its arguments, for tests
+// to compare.
 //
 // It knows the plug-in only through its exports and the host ABI header.
 // One host exists at a time: the entry points in the table are plain C
@@ -23,6 +24,7 @@
 
 #include "host/HostAbi.h"
 #include "sandbox/IcqServer.h"
+#include "sandbox/OptionsDialog.h"
 
 // One call of the plug-in into the host.
 struct HostCall {
@@ -244,6 +246,9 @@ public:
     // `to` is in the host's text: 8 bits on an ANSI host, UTF-8 on a Unicode one.
     void AddTranslation(const std::string& from, const std::string& to);
     void SetTranslationReturnsNull(bool returnsNull) { translateNull_ = returnsNull; }
+    // The host's own translation of a module's 8-bit English text, as its
+    // windows show it, in UTF-8; "" for null.
+    std::string TranslatedUtf8(const char* text) const;
 
     // --- Menus -------------------------------------------------------------------
     const std::vector<HostMenuItem>& MainMenu() const { return mainMenu_; }
@@ -254,6 +259,9 @@ public:
     // Picks an entry: the main menu passes 0, a contact menu the contact.
     intptr_t ClickMainMenuItem(size_t index);
     intptr_t ClickContactMenuItem(size_t index, ContactHandle contact);
+
+    // --- The Options dialog -------------------------------------------------------
+    OptionsDialog& Options() { return options_; }
 
     // --- Faults --------------------------------------------------------------------
     // Every call of `service` throws a HostFault instead of answering, until
@@ -292,6 +300,14 @@ private:
     bool FaultApplies(const char* serviceName, HostLParam lParam) const;
     void NotifyChange();
     intptr_t Serve(const std::string& service, HostWParam wParam, HostLParam lParam);
+    // The host's own services by name, as its modules add them; Serve looks
+    // here before the plug-in's services.
+    using HostServiceHandler = std::function<intptr_t(HostWParam, HostLParam)>;
+    void AddHostService(const char* name, HostServiceHandler handler);
+    void AddDatabaseServices();      // DatabaseModule.cpp
+    void AddProtocolServices();      // ProtocolModule.cpp
+    void AddContactListServices();   // ContactListModule.cpp
+    void AddLanguageServices();      // LanguageModule.cpp
     intptr_t ServeGetSetting(HostWParam contact, const DBCONTACTGETSETTING* request);
     intptr_t ServeWriteSetting(HostWParam contact, const DBCONTACTWRITESETTING* request);
     intptr_t ServeFreeVariant(const DBVARIANT* value);
@@ -324,6 +340,7 @@ private:
 
     std::map<std::string, std::vector<Hook>> hooks_;
     std::map<std::string, HostService> pluginServices_;
+    std::map<std::string, HostServiceHandler> hostServices_;
     uintptr_t nextHandle_ = 1;
 
     std::vector<ContactHandle> contacts_;
@@ -380,4 +397,10 @@ private:
     std::vector<HostCall> log_;
     bool logging_ = true;
     int trapCount_ = 0;
+
+    // A module of the host kept in a class of its own: it serves its service
+    // and logs its calls through the host. Last, so that its window goes
+    // before the rest of the host.
+    friend class OptionsDialog;
+    OptionsDialog options_{*this};
 };

@@ -31,6 +31,7 @@ bool UserScript::Run(DWORD timeoutMs, const std::function<void()>& onTimeout) {
             if (got == 0) PostQuitMessage(static_cast<int>(message.wParam));
             break;
         }
+        if (filter_ && filter_(message)) continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

@@ -18,6 +18,10 @@ public:
     using Step = std::function<bool()>;
 
     void Add(std::string what, Step step);
+    // The script's own loop gives each message to the filter first, as a
+    // host's loop gives its modeless dialogs theirs (IsDialogMessage); a
+    // message the filter took is not dispatched again.
+    void SetMessageFilter(std::function<bool(MSG&)> filter) { filter_ = std::move(filter); }
 
     // Runs the steps until the last one is done; false when `timeoutMs`
     // passed first. Then `onTimeout` runs, inside the innermost loop, and
@@ -35,6 +39,7 @@ private:
     bool timedOut_ = false;
     DWORD deadline_ = 0;
     std::function<void()> onTimeout_;
+    std::function<bool(MSG&)> filter_;
     std::string stuck_;
 };
 

@@ -258,7 +258,7 @@ TEST_F(SandboxWindowTest, TheMainMenuEntryEditsTheGlobalLevel) {
     AddChooseLevelAndOk(script, VK_END, &editor);
     ASSERT_TRUE(script.Run(kScriptTimeoutMs, CloseEverything)) << "stuck at: " << script.Stuck();
 
-    EXPECT_EQ((std::vector<std::string>{"&Visibility Level", "", "E&xit"}), menu);
+    EXPECT_EQ((std::vector<std::string>{"&Visibility Level", "", "&Options…", "E&xit"}), menu);
     EXPECT_EQ("Visibility Level", editor.title);
     EXPECT_EQ("Visibility 3", editor.selected);
     EXPECT_EQ(6, StoredLevel(0));

@@ -123,6 +123,9 @@ int main(int argc, char** argv) {
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // The Options dialog is modeless: its keys (Tab into a page, Enter,
+        // Esc) are the dialog's before anything else sees them.
+        if (host.Options().TakeDialogMessage(message)) continue;
         // Tab and Shift+Tab move between the contact list and the status
         // selector, as in a dialog; the window's other keys stay its own.
         if (message.message == WM_KEYDOWN && message.wParam == VK_TAB && window.Window() &&
@@ -134,6 +137,8 @@ int main(int argc, char** argv) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+    // The pages are the plug-ins' windows: gone, as on Cancel, before they unload.
+    host.Options().ClickCancel();
     host.CallUnload();
     save();
     return 0;
