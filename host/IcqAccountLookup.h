@@ -2,26 +2,17 @@
 // from 0.8 on the host keeps accounts, and an ICQ account made in its account
 // manager has a module name of its own ("ICQ_1", or whatever the user typed),
 // so the host is asked which protocol stands behind the name.
-//
-// The pass and the menu both use it; it is small enough to live here whole.
 #pragma once
 
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "host/HostAbi.h"
-#include "host/HostLink.h"
 
 // Reads the answer of "Proto/GetAccount". 0 is "no such account", and
 // kServiceNotFound comes from a host without accounts; neither is an address.
 // A record too short to hold the protocol's name is not read past its cbSize.
-inline bool IsIcqAccountRecord(intptr_t answer) {
-    if (answer == 0 || answer == kServiceNotFound) return false;
-    const auto* account = reinterpret_cast<const PROTOACCOUNT*>(answer);
-    if (account->cbSize < kAccountSizeWithProtoName) return false;
-    return account->szProtoName && std::strcmp(account->szProtoName, "ICQ") == 0;
-}
+bool IsIcqAccountRecord(intptr_t answer);
 
 // Lives for one pass or one menu build: accounts come and go while the host
 // runs, so nothing is kept longer. Within that time each module name is asked
@@ -30,24 +21,7 @@ class IcqAccountLookup {
 public:
     // True for "ICQ" itself, without asking the host, and for a module the
     // host names an account of the ICQ protocol. Null and empty name no module.
-    bool IsIcq(const char* module) {
-        if (!module || !*module) return false;
-        if (std::strcmp(module, "ICQ") == 0) return true;
-        if (!hostHasAccounts_) return false;
-        for (const Answer& answer : answers_)
-            if (answer.module == module) return answer.isIcq;
-        // Our own copy first: the host's text need not outlive its next call.
-        Answer answer = {module, false};
-        const intptr_t record =
-            CallHostService(kSvcGetAccount, 0, reinterpret_cast<HostLParam>(answer.module.c_str()));
-        if (record == kServiceNotFound) {
-            hostHasAccounts_ = false;
-            return false;
-        }
-        answer.isIcq = IsIcqAccountRecord(record);
-        answers_.push_back(answer);
-        return answer.isIcq;
-    }
+    bool IsIcq(const char* module);
 
 private:
     struct Answer {

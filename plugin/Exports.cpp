@@ -2,7 +2,9 @@
 #include "host/HostHelpers.h"
 #include "host/HostLink.h"
 #include "plugin/EditService.h"
+#include "plugin/LevelsPage.h"
 #include "plugin/MenuEntries.h"
+#include "plugin/OptionsPage.h"
 #include "plugin/PendingLoginSyncs.h"
 #include "plugin/VisibilityPass.h"
 #include "toolkit/WindowCalls.h"
@@ -11,6 +13,7 @@ static PLUGININFO PluginInfo;
 static HookHandle PreBuildHook;
 static HookHandle StatusHook;
 static HookHandle AckHook;
+static HookHandle OptionsHook;
 // Set once the host's modules are loaded: before that no account is known
 // to line up. Load clears it.
 static bool ModulesLoaded;
@@ -68,6 +71,7 @@ extern "C" __cdecl int Load(PLUGINLINK* link) {
     PreBuildHook = PluginLink.HookEvent(kEvPreBuildContactMenu, OnPreBuildContactMenu);
     StatusHook = PluginLink.HookEvent(kEvStatusModeChange, OnStatusModeChange);
     AckHook = PluginLink.HookEvent(kEvProtoAck, OnProtoAck);
+    OptionsHook = PluginLink.HookEvent(kEvOptionsInitialise, OnOptionsInitialise);
     return 0;
 }
 
@@ -77,6 +81,10 @@ extern "C" __cdecl int Unload() {
     EditorBusy = false;
     PluginLink.UnhookEvent(PreBuildHook);
     PluginLink.UnhookEvent(StatusHook);
+    // A page left open loses the news of deleted contacts; its dialog is
+    // the host's to close.
+    UnhookLevelsPages();
+    PluginLink.UnhookEvent(OptionsHook);
     // Last, so that no ack reaches a DLL the host is about to free.
     PluginLink.UnhookEvent(AckHook);
     return 0;

@@ -3,6 +3,7 @@
 // binary values go out as copies the caller gives back, as a real database
 // hands them out.
 #include <algorithm>
+#include <iterator>
 #include <cstdlib>
 #include <cstring>
 
@@ -161,6 +162,15 @@ ContactHandle SandboxHost::AddContact(const char* proto, const char* displayName
     protos_[contact] = proto ? std::make_unique<std::string>(proto) : nullptr;
     SetDisplayName(contact, displayName);
     return contact;
+}
+
+void SandboxHost::DeleteContact(ContactHandle contact) {
+    FireEvent(kEvContactDeleted, contact, 0);
+    contacts_.erase(std::remove(contacts_.begin(), contacts_.end(), contact), contacts_.end());
+    protos_.erase(contact);
+    displayNames_.erase(contact);
+    for (auto it = settings_.begin(); it != settings_.end();)
+        it = std::get<0>(it->first) == contact ? settings_.erase(it) : std::next(it);
 }
 
 void SandboxHost::SetDisplayName(ContactHandle contact, const char* displayName) {

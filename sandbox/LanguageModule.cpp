@@ -23,6 +23,9 @@ void SandboxHost::SetUnicode(bool unicode) {
         versionText_.text = "0.3.3.0";
     else
         versionText_.text = kHostIs64Bit ? "0.10.24.0 x64 Unicode" : "0.10.24.0 Unicode";
+    // The account records hold their names as this build's text.
+    const std::map<std::string, HostAccount> accounts = accounts_;
+    for (const auto& [module, account] : accounts) SetAccount(module, account);
 }
 
 intptr_t SandboxHost::ServeTranslate(HostWParam flags, HostLParam lParam) {

@@ -8,6 +8,7 @@
 #include "sandbox/CallLogText.h"
 #include "sandbox/GuardedRecord.h"
 #include "sandbox/SandboxHost.h"
+#include "sandbox/TextCodec.h"
 
 void SandboxHost::AddProtocolServices() {
     AddHostService(kSvcGetAccount, [this](HostWParam wParam, HostLParam lParam) {
@@ -79,6 +80,14 @@ void SandboxHost::SetAccount(const std::string& module, const HostAccount& accou
     record.cbSize = kept.cbSize;
     record.szModuleName = const_cast<char*>(found->first.c_str());
     record.szProtoName = kept.protocol ? const_cast<char*>(kept.protocol->c_str()) : nullptr;
+    const std::string name = kept.name.empty() ? module : kept.name;
+    if (unicode_) {
+        accountWideNames_[module] = WideFromUtf8(name);
+        record.tszAccountName = const_cast<wchar_t*>(accountWideNames_[module].c_str());
+    } else {
+        accountNarrowNames_[module] = HostTextFromUtf8(name);
+        record.tszAccountName = const_cast<char*>(accountNarrowNames_[module].c_str());
+    }
     // cbSize itself can always be read; past it, nothing.
     const size_t readable = std::clamp<int64_t>(kept.cbSize, sizeof(int32_t), sizeof(PROTOACCOUNT));
     accountRecords_[module] = CopyAgainstGuardPage(&record, readable);

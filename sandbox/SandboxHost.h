@@ -44,6 +44,9 @@ struct StoredSetting {
 // up to the protocol's name at most): reading past them faults.
 struct HostAccount {
     std::optional<std::string> protocol;  // none: the record names no protocol (null)
+    // As the account manager shows it, in UTF-8; empty: the module's name.
+    // The record holds it as the host's text: wide on a Unicode host.
+    std::string name;
     // A host's record goes on past the fields the plug-in reads.
     int32_t cbSize = static_cast<int32_t>(sizeof(PROTOACCOUNT)) + 16;
 };
@@ -116,6 +119,9 @@ public:
     // answers the display-name query with a null pointer. The name is in the
     // host's text: 8 bits on an ANSI host, UTF-8 on a Unicode one.
     ContactHandle AddContact(const char* proto, const char* displayName = "Contact");
+    // As the user deletes a contact: "DB/Contact/Deleted" fires while the
+    // contact is still there, then the contact and its settings go.
+    void DeleteContact(ContactHandle contact);
     void SetDisplayName(ContactHandle contact, const char* displayName);
     void SetProtocolLoaded(const std::string& proto, bool loaded);
     // "DB/Contact/GetCount" answers this instead of the real count.
@@ -363,6 +369,9 @@ private:
     // The records served, one per module, laid out against a page no one may
     // read; freed with the host.
     std::map<std::string, std::shared_ptr<void>> accountRecords_;
+    // The names the records point to, in the host's text.
+    std::map<std::string, std::wstring> accountWideNames_;
+    std::map<std::string, std::string> accountNarrowNames_;
 
     std::map<SettingKey, StoredSetting> settings_;
     std::map<void*, uint8_t> copiesOut_;  // copy -> the type it was handed out as

@@ -8,14 +8,15 @@ using Lifecycle = PluginTest;
 
 // The version text tells a Unicode build of the host from an ANSI one; the
 // buffer is 256 bytes.
-TEST_F(Lifecycle, LoadAsksTheVersionTextThenHooksFourEventsInOrder) {
+TEST_F(Lifecycle, LoadAsksTheVersionTextThenHooksFiveEventsInOrder) {
     host.CallPluginInfo();
     ASSERT_EQ(0, host.CallLoad());
     EXPECT_TRUE(SameCalls({"Miranda/System/GetVersionText 256",
                            "HookEvent Miranda/System/ModulesLoaded -> 1",
                            "HookEvent CList/PreBuildContactMenu -> 2",
                            "HookEvent CList/StatusModeChange -> 3",
-                           "HookEvent Proto/Ack -> 4"},
+                           "HookEvent Proto/Ack -> 4",
+                           "HookEvent Opt/Initialise -> 5"},
                           host.LogTexts()));
 }
 
@@ -133,13 +134,14 @@ TEST_F(Lifecycle, EveryInformationQueryOverwritesTheHostVersion) {
 TEST_F(Lifecycle, LoadReturnsZeroAndCallsNothingButTheVersionTextAndHookEvent) {
     host.CallPluginInfo();
     EXPECT_EQ(0, host.CallLoad());
-    EXPECT_EQ(5u, host.Log().size());
+    EXPECT_EQ(6u, host.Log().size());
     EXPECT_EQ(1u, host.CountCalls(kSvcGetVersionText));
-    EXPECT_EQ(4u, host.CountCalls("HookEvent "));
+    EXPECT_EQ(5u, host.CountCalls("HookEvent "));
     EXPECT_EQ(1u, host.HookCount(kEvModulesLoaded));
     EXPECT_EQ(1u, host.HookCount(kEvPreBuildContactMenu));
     EXPECT_EQ(1u, host.HookCount(kEvStatusModeChange));
     EXPECT_EQ(1u, host.HookCount(kEvProtoAck));
+    EXPECT_EQ(1u, host.HookCount(kEvOptionsInitialise));
     EXPECT_FALSE(host.ServiceExists(kSvcEditVisibility)) << "the service waits for the modules";
     EXPECT_TRUE(host.MainMenu().empty());
 }
@@ -167,15 +169,18 @@ TEST_F(Lifecycle, LoadCopiesTheTableTheHostHandedOver) {
 
 // --- Unload -----------------------------------------------------------------------------
 
-TEST_F(Lifecycle, UnloadUnhooksPreBuildThenStatusThenAckAndNothingElse) {
+TEST_F(Lifecycle, UnloadUnhooksPreBuildThenStatusThenOptionsThenAckAndNothingElse) {
     StartPlugin(kSandboxHostVersion, true);
     const std::string preBuild = HookHandleOf(host, kEvPreBuildContactMenu);
     const std::string status = HookHandleOf(host, kEvStatusModeChange);
+    const std::string options = HookHandleOf(host, kEvOptionsInitialise);
     const std::string ack = HookHandleOf(host, kEvProtoAck);
     host.ClearLog();
     EXPECT_EQ(0, host.CallUnload());
-    EXPECT_TRUE(SameCalls({"UnhookEvent " + preBuild, "UnhookEvent " + status, "UnhookEvent " + ack},
+    EXPECT_TRUE(SameCalls({"UnhookEvent " + preBuild, "UnhookEvent " + status, "UnhookEvent " + options,
+                           "UnhookEvent " + ack},
                           host.LogTexts()));
+    EXPECT_EQ(0u, host.HookCount(kEvOptionsInitialise));
     EXPECT_EQ(1u, host.HookCount(kEvModulesLoaded));
     EXPECT_EQ(0u, host.HookCount(kEvPreBuildContactMenu));
     EXPECT_EQ(0u, host.HookCount(kEvStatusModeChange));

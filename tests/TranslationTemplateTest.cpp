@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <commctrl.h>
+
+#include "sandbox/TextCodec.h"
 #include "tests/EditorSupport.h"
 
 namespace {
@@ -78,11 +81,20 @@ class TranslationTemplate : public EditorTest {
 protected:
     // Every way the plug-in shows a text: the menu entries (start-up and a
     // contact menu being built), the editor for the global level left with OK
-    // and the editor for a contact left with Close. Collects the texts shown:
-    // menu names, the editor titles' own part, the controls' texts and the
-    // level list's items.
+    // and the editor for a contact left with Close, and the page of the
+    // Options dialog. Collects the texts shown: menu names, the editor titles'
+    // own part, the controls' texts and the level lists' items, the page's
+    // title and group as the host shows them, its labels, its list's column
+    // headers and what its rows say of each contact's level and sight.
     void GoEverywhere(std::vector<std::string>* shown) {
+        // A host with accounts, for the page's column of accounts.
+        host.SetAccountsEnabled(true);
+        host.AddAccount("ICQ", "ICQ");
         const ContactHandle ann = host.AddContact("ICQ", "Ann");
+        // Seen always (Ann, at 0), never and as the server has it.
+        host.SetDword(host.AddContact("ICQ", "Bo"), "Quillmere", "VisibilityLevel", 6);
+        host.SetDword(host.AddContact("ICQ", "Cy"), "Quillmere", "VisibilityLevel", 9);
+        host.SetDword(0, "Quillmere", "VisibilityLevel", 3);
         StartPlugin(kSandboxHostVersion, true);  // past 0.1.1.0: texts go through the host
         EXPECT_TRUE(host.ContactMenuShows(ann));
         ASSERT_EQ(1u, host.MainMenu().size());
@@ -103,6 +115,54 @@ protected:
             ReadControls(editor, shown);
             CloseThroughButton(editor);
         })));
+
+        ASSERT_NE(nullptr, host.Options().Open());
+        host.Options().ShowPage(0);
+        shown->push_back(host.Options().Pages()[0].title);
+        shown->push_back(host.Options().Pages()[0].group);
+        ReadPage(host.Options().PageWindow(0), shown);
+        host.Options().ClickCancel();
+    }
+
+    // Texts as a Unicode window shows them, in UTF-8.
+    static std::string Shown(const wchar_t* text) { return Utf8FromWide(text); }
+
+    static void ReadPage(HWND page, std::vector<std::string>* shown) {
+        for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const std::string className = ClassNameOf(child);
+            if (lstrcmpiA(className.c_str(), "Static") == 0) shown->push_back(Shown(WideTextOf(child).c_str()));
+            if (lstrcmpiA(className.c_str(), "ComboBox") == 0) {
+                const LRESULT count = SendMessageW(child, CB_GETCOUNT, 0, 0);
+                for (int index = 0; index < count; ++index)
+                    shown->push_back(Shown(WideListItemText(child, index).c_str()));
+            }
+            if (className != "SysListView32") continue;
+            const auto header = reinterpret_cast<HWND>(SendMessageW(child, LVM_GETHEADER, 0, 0));
+            const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+            for (int column = 0; column < columns; ++column) {
+                wchar_t text[256] = {};
+                HDITEMW item = {};
+                item.mask = HDI_TEXT;
+                item.pszText = text;
+                item.cchTextMax = 256;
+                SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
+                shown->push_back(Shown(text));
+            }
+            // The last two columns: the level (a number outside 0 to 6 is
+            // no text) and the sight; names and accounts are the user's.
+            const int rows = static_cast<int>(SendMessageW(child, LVM_GETITEMCOUNT, 0, 0));
+            for (int row = 0; row < rows; ++row) {
+                for (int column = columns - 2; column < columns; ++column) {
+                    wchar_t text[256] = {};
+                    LVITEMW item = {};
+                    item.iSubItem = column;
+                    item.pszText = text;
+                    item.cchTextMax = 256;
+                    SendMessageW(child, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+                    if (text[0] < L'0' || text[0] > L'9') shown->push_back(Shown(text));
+                }
+            }
+        }
     }
 
     static void ReadControls(HWND editor, std::vector<std::string>* shown) {
@@ -136,7 +196,11 @@ TEST_F(TranslationTemplate, ListsExactlyTheTextsTheDllTranslates) {
 
     std::vector<std::string> shown;
     GoEverywhere(&shown);
-    EXPECT_EQ(listed, TranslatedTexts());
+    // The page's title and group are the host's to translate.
+    std::set<std::string> translated = TranslatedTexts();
+    translated.insert("Visibility levels");
+    translated.insert("Status");
+    EXPECT_EQ(listed, translated);
 }
 
 // An untouched template changes nothing: each translation is its original.

@@ -37,3 +37,11 @@ size_t Utf8PrefixOfWideLength(const std::string& utf8, size_t wideLength) {
     }
     return bytes < utf8.size() ? bytes : utf8.size();
 }
+
+void WidenUtf8Into(const char* utf8, wchar_t* buffer, int size) {
+    if (!buffer || size <= 0) return;
+    const std::string text = utf8;
+    const size_t fits = Utf8PrefixOfWideLength(text, static_cast<size_t>(size - 1));
+    const int length = fits ? MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(fits), buffer, size - 1) : 0;
+    buffer[length > 0 ? length : 0] = L'\0';
+}

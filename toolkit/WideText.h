@@ -11,3 +11,7 @@ std::string NarrowToUtf8(const wchar_t* wide);
 // The length in bytes of the longest start of `utf8` that widens to at most
 // `wideLength` UTF-16 units; a character that needs two units is not split.
 size_t Utf8PrefixOfWideLength(const std::string& utf8, size_t wideLength);
+
+// Widens as much of `utf8` as fits in `buffer` of `size` units with its NUL,
+// without splitting a character.
+void WidenUtf8Into(const char* utf8, wchar_t* buffer, int size);

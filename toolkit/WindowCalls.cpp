@@ -19,7 +19,15 @@ struct WideUser32 {
     decltype(&DispatchMessageW) dispatchMessage;
 };
 
+// The wide text calls of gdi32 and kernel32, looked up with user32's.
+struct WideTextCalls {
+    decltype(&GetTextExtentPoint32W) textExtent;
+    decltype(&LCMapStringW) mapString;
+    decltype(&CompareStringW) compareString;
+};
+
 WideUser32 Wide = {};
+WideTextCalls WideText = {};
 bool WideInUse = false;
 
 template <class Function>
@@ -52,8 +60,16 @@ bool LookUpWideUser32() {
                      LookUp(user32, "DefWindowProcW", &found.defWindowProc) &&
                      LookUp(user32, "GetMessageW", &found.getMessage) &&
                      LookUp(user32, "DispatchMessageW", &found.dispatchMessage);
-    if (all) Wide = found;
-    return all;
+    const HMODULE gdi32 = GetModuleHandleA("gdi32.dll");
+    const HMODULE kernel32 = GetModuleHandleA("kernel32.dll");
+    WideTextCalls text = {};
+    const bool allText = gdi32 && kernel32 && LookUp(gdi32, "GetTextExtentPoint32W", &text.textExtent) &&
+                         LookUp(kernel32, "LCMapStringW", &text.mapString) &&
+                         LookUp(kernel32, "CompareStringW", &text.compareString);
+    if (!all || !allText) return false;
+    Wide = found;
+    WideText = text;
+    return true;
 }
 
 }  // namespace
@@ -89,12 +105,13 @@ ATOM WinRegisterClass(const WNDCLASSEXA& windowClass, const std::string& classNa
 
 HWND WinCreateWindow(DWORD exStyle, const std::string& className, const std::string& text,
                      DWORD style, int left, int top, int width, int height, HWND parent,
-                     HINSTANCE instance) {
+                     HINSTANCE instance, int id) {
+    const HMENU menu = reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
     if (!WideInUse)
         return CreateWindowExA(exStyle, className.c_str(), text.c_str(), style, left, top, width,
-                               height, parent, nullptr, instance, nullptr);
+                               height, parent, menu, instance, nullptr);
     return Wide.createWindowEx(exStyle, WidenUtf8(className).c_str(), WidenUtf8(text).c_str(), style,
-                               left, top, width, height, parent, nullptr, instance, nullptr);
+                               left, top, width, height, parent, menu, instance, nullptr);
 }
 
 BOOL WinSetWindowText(HWND window, const std::string& text) {
@@ -148,4 +165,50 @@ BOOL WinGetMessage(MSG* message) {
 LRESULT WinDispatchMessage(const MSG* message) {
     if (!WideInUse) return DispatchMessageA(message);
     return Wide.dispatchMessage(message);
+}
+
+int WinTextWidth(HDC dc, const char* text) {
+    SIZE size = {};
+    if (!WideInUse) {
+        GetTextExtentPoint32A(dc, text, lstrlenA(text), &size);
+    } else {
+        const std::wstring wide = WidenUtf8(text);
+        WideText.textExtent(dc, wide.data(), static_cast<int>(wide.size()), &size);
+    }
+    return size.cx;
+}
+
+std::string WinSortKey(const char* text) {
+    constexpr DWORD kFlags = LCMAP_SORTKEY | NORM_IGNORECASE;
+    // The key's bytes, with the NUL that ends them.
+    std::string key;
+    int size = 0;
+    if (!WideInUse) {
+        size = LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text, -1, nullptr, 0);
+        key.resize(static_cast<size_t>(size > 0 ? size : 1));
+        if (size > 0) LCMapStringA(LOCALE_USER_DEFAULT, kFlags, text, -1, &key[0], size);
+    } else {
+        const std::wstring wide = WidenUtf8(text);
+        size = WideText.mapString(LOCALE_USER_DEFAULT, kFlags, wide.c_str(), -1, nullptr, 0);
+        key.resize(static_cast<size_t>(size > 0 ? size : 1));
+        // A sort key is bytes, whichever form of the call makes it.
+        if (size > 0)
+            WideText.mapString(LOCALE_USER_DEFAULT, kFlags, wide.c_str(), -1, reinterpret_cast<wchar_t*>(&key[0]), size);
+    }
+    key.resize(key.size() - 1);
+    return key;
+}
+
+bool WinStartsWith(const char* text, const char* prefix) {
+    if (!WideInUse) {
+        const int length = lstrlenA(prefix);
+        return lstrlenA(text) >= length &&
+               CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, text, length, prefix, length) == CSTR_EQUAL;
+    }
+    const std::wstring wideText = WidenUtf8(text);
+    const std::wstring widePrefix = WidenUtf8(prefix);
+    const int length = static_cast<int>(widePrefix.size());
+    return wideText.size() >= widePrefix.size() &&
+           WideText.compareString(LOCALE_USER_DEFAULT, NORM_IGNORECASE, wideText.c_str(), length,
+                                  widePrefix.c_str(), length) == CSTR_EQUAL;
 }

@@ -22,9 +22,10 @@ bool WideWindowCallsInUse();
 
 // RegisterClassEx; the class's name is `className`, not the record's.
 ATOM WinRegisterClass(const WNDCLASSEXA& windowClass, const std::string& className);
+// A child's `id` is its control id; 0 for a top-level window.
 HWND WinCreateWindow(DWORD exStyle, const std::string& className, const std::string& text,
                      DWORD style, int left, int top, int width, int height, HWND parent,
-                     HINSTANCE instance);
+                     HINSTANCE instance, int id = 0);
 BOOL WinSetWindowText(HWND window, const std::string& text);
 LRESULT WinSendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // A message whose lParam is a text, such as CB_ADDSTRING.
@@ -35,6 +36,16 @@ ULONG_PTR WinGetClassLong(HWND window, int index);
 LRESULT WinCallWindowProc(WNDPROC procedure, HWND window, UINT message, WPARAM wParam,
                           LPARAM lParam);
 LRESULT WinDefWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The text calls of the same form, for texts in the same encoding.
+// The width of the text in the font selected into `dc`, in pixels.
+int WinTextWidth(HDC dc, const char* text);
+// Bytes whose order is the order in which CompareString puts the texts,
+// ignoring case, in the user's locale; no byte of them is 0, so that they
+// compare with strcmp.
+std::string WinSortKey(const char* text);
+// Whether `text` begins with `prefix`, ignoring case as the user's locale does.
+bool WinStartsWith(const char* text, const char* prefix);
+
 // GetMessage for every window of the thread.
 BOOL WinGetMessage(MSG* message);
 LRESULT WinDispatchMessage(const MSG* message);
