@@ -38,7 +38,7 @@ bool RunsThroughQemu() {
 const int kContacts = RunsThroughQemu() ? kEmulatedContacts : kNativeContacts;
 constexpr int32_t kGlobalLevel = 3;
 constexpr int kDefaultPassRuns = 21;
-constexpr int kEditorOpenings = 30;
+constexpr int kEditorOpenings = 60;
 // The 64-bit DLL is held to 32 KB.
 constexpr long kSizeTarget = sizeof(void*) == 8 ? 32 * 1024 : 64 * 1024;
 constexpr double kRatioTarget = 1.05;
@@ -577,9 +577,17 @@ bool TimeEditor(SandboxHost& host, size_t floorMenuIndex, EditorTimes& plugin, E
     return ok;
 }
 
+// Each opening of the plug-in's editor over the floor's next to it, so that
+// both saw the same load on a shared machine; the median of those ratios.
+double EditorRatio(const std::vector<double>& plugin, const std::vector<double>& floor) {
+    std::vector<double> ratios;
+    for (size_t i = 0; i < plugin.size() && i < floor.size(); ++i) ratios.push_back(plugin[i] / floor[i]);
+    return Median(ratios);
+}
+
 void PrintEditorLine(const char* what, const std::vector<double>& plugin, const std::vector<double>& floor) {
     std::printf("  %-24s plug-in min %6.2f median %6.2f ms   floor min %6.2f median %6.2f ms   ratio %5.2f\n",
-                what, Min(plugin), Median(plugin), Min(floor), Median(floor), Median(plugin) / Median(floor));
+                what, Min(plugin), Median(plugin), Min(floor), Median(floor), EditorRatio(plugin, floor));
 }
 
 long FileSize(const char* path) {
@@ -662,7 +670,7 @@ int main(int argc, char** argv) {
 
     std::printf("Editor, %d openings of the global editor after a first one, each next to one of a floor\n"
                 "editor (the same window, controls, font and items made by plain Win32 calls here);\n"
-                "ratio of the medians:\n",
+                "ratio: the median of each opening over the floor's next to it:\n",
                 kEditorOpenings);
     PrintEditorLine("open to visible", editor.toVisible, floorEditor.toVisible);
     PrintEditorLine("open to painted", editor.toPainted, floorEditor.toPainted);
@@ -679,9 +687,9 @@ int main(int argc, char** argv) {
     const double ratio = Median(pluginNs) / Median(floorNs);
     std::printf("pass ratio plug-in/floor (medians of %d runs, target at most %.2f): %.3f\n",
                 passRuns, kRatioTarget, ratio);
-    std::printf("editor ratio plug-in/floor (medians of %d openings, target at most %.2f): "
+    std::printf("editor ratio plug-in/floor (median of %d pairs of openings, target at most %.2f): "
                 "%.3f to visible, %.3f to painted\n",
-                kEditorOpenings, kEditorRatioTarget, Median(editor.toVisible) / Median(floorEditor.toVisible),
-                Median(editor.toPainted) / Median(floorEditor.toPainted));
+                kEditorOpenings, kEditorRatioTarget, EditorRatio(editor.toVisible, floorEditor.toVisible),
+                EditorRatio(editor.toPainted, floorEditor.toPainted));
     return 0;
 }
