@@ -59,9 +59,10 @@ exec fake-step dpkg "dpkg: error: dpkg frontend lock was locked by another proce
 EOF
 cat >"$work/bin/apt-get" <<'EOF'
 #!/bin/sh
+held="It is held by process 4242 (apt-get)"
 case " $* " in
-*" update "*) exec fake-step update "E: Could not get lock /var/lib/apt/lists/lock. It is held by process 4242 (apt-get)" "$@" ;;
-*) exec fake-step install "E: Could not get lock /var/lib/dpkg/lock-frontend. It is held by process 4242 (apt-get)" "$@" ;;
+*" update "*) exec fake-step update "E: Could not get lock /var/lib/apt/lists/lock. $held" "$@" ;;
+*) exec fake-step install "E: Could not get lock /var/lib/dpkg/lock-frontend. $held" "$@" ;;
 esac
 EOF
 printf '#!/bin/sh\nexit 1\n' >"$work/bin/dpkg-query"
@@ -103,8 +104,10 @@ for step in dpkg update install; do
     # apt's own wait for the dpkg lock is what is left of the whole wait,
     # never the whole wait again.
     timeout=$(printf '%s\n' "$log" | sed -n 's/^ran install .*DPkg::Lock::Timeout=\([0-9]*\) .*/\1/p')
-    expect_true "$step held twice: apt waits at most what is left (${timeout:-none} s)" "${timeout:-99}" -le 29
-    expect_true "$step held twice: apt waits for the dpkg lock at all (${timeout:-none} s)" "${timeout:-0}" -ge 20
+    expect_true "$step held twice: apt waits at most what is left (${timeout:-none} s)" \
+        "${timeout:-99}" -le 29
+    expect_true "$step held twice: apt waits for the dpkg lock at all (${timeout:-none} s)" \
+        "${timeout:-0}" -ge 20
 done
 
 # Held for good: after a wait of 2 seconds, one line naming the lock and its
