@@ -1,7 +1,8 @@
 // Measures the plug-in in the sandbox host: the normal visibility pass over a
 // large profile next to a floor (the same host calls made by a bare loop
-// here), the editor's opening and closing, and the DLL's size next to an
-// empty DLL built the same way. Run from the folder that holds the DLLs.
+// here), the editor's opening and closing next to a floor editor (the same
+// window made by plain Win32 calls here), and the DLL's size next to an empty
+// DLL built the same way. Run from the folder that holds the DLLs.
 //
 // The sandbox host is slow by design (string-keyed maps, texts built for each
 // call); both the plug-in and the floor go through it, so the ratio of the two
@@ -86,7 +87,8 @@ std::vector<ContactHandle> BuildProfile(SandboxHost& host) {
         const ContactHandle contact = host.AddContact(module, "Contact");
         if (i % 2 == 0) {
             const int level = (i / 4) % 8;
-            if (level < 7) host.SetDword(contact, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(level));
+            if (level < 7)
+                host.SetDword(contact, "Quillmere", "VisibilityLevel", static_cast<uint32_t>(level));
             host.SetDword(contact, module, "UIN", static_cast<uint32_t>(100000 + i));
         }
         contacts.push_back(contact);
@@ -343,8 +345,9 @@ intptr_t __cdecl RunFloorEditor(HostWParam, HostLParam) {
         return RegisterClassExA(&windowClass) != 0;
     }();
     if (!registered) return 1;
-    const HWND editor = CreateWindowExA(0, kFloorClass, "Visibility Level", WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION,
-                                        271, 210, 300, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    const HWND editor =
+        CreateWindowExA(0, kFloorClass, "Visibility Level", WS_POPUP | WS_CLIPSIBLINGS | WS_CAPTION, 271, 210,
+                        300, 120, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     if (!editor) return 1;
     ShowWindow(editor, SW_SHOW);
     UpdateWindow(editor);
@@ -428,7 +431,8 @@ LRESULT CALLBACK WatchEditorWindows(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_CREATEWND && IsMeasuredWindow(reinterpret_cast<HWND>(wParam))) {
         const auto window = reinterpret_cast<HWND>(wParam);
         const auto spy = reinterpret_cast<LONG_PTR>(SpyOnEditor);
-        g_spiedWindows.emplace_back(window, reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, spy)));
+        const auto own = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, spy));
+        g_spiedWindows.emplace_back(window, own);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -461,8 +465,9 @@ std::vector<std::string> DescribeEditor(HWND editor) {
         LOGFONTA font = {};
         const auto fontHandle = reinterpret_cast<HFONT>(SendMessageA(child, WM_GETFONT, 0, 0));
         if (fontHandle) GetObjectA(fontHandle, sizeof font, &font);
-        std::snprintf(line, sizeof line, "%s style 0x%08lX ex 0x%08lX at %ld,%ld %ldx%ld \"%s\" font \"%s\" %ld%s",
-                      className, static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)),
+        std::snprintf(line, sizeof line,
+                      "%s style 0x%08lX ex 0x%08lX at %ld,%ld %ldx%ld \"%s\" font \"%s\" %ld%s", className,
+                      static_cast<unsigned long>(GetWindowLongA(child, GWL_STYLE)),
                       static_cast<unsigned long>(GetWindowLongA(child, GWL_EXSTYLE)), rect.left, rect.top,
                       rect.right - rect.left, rect.bottom - rect.top, TextOf(child).c_str(), font.lfFaceName,
                       font.lfHeight, GetFocus() == child ? " focused" : "");
