@@ -22,13 +22,68 @@ missing_of() {
     done
 }
 
+# Another install (unattended upgrades, a package manager left open, a second
+# make) can hold the package system's locks for a while. Each step that takes
+# one waits for it, QM_LOCK_WAIT_SECONDS at most over all the steps, asking
+# again every QM_LOCK_RETRY_SECONDS; then the install fails, naming the lock
+# and what holds it.
+lock_wait="${QM_LOCK_WAIT_SECONDS:-300}"
+lock_retry="${QM_LOCK_RETRY_SECONDS:-5}"
+lock_deadline=""
+# The script's own output, for the note that it waits, also where a step's
+# output is thrown away.
+exec 3>&1
+
+# The line of a step's errors that names a held lock (apt: "Could not get
+# lock FILE. It is held by process PID (NAME)"; dpkg: "dpkg frontend lock was
+# locked by another process with pid PID"), without its prefix; empty when the
+# step failed for another reason.
+held_lock() {
+    grep -m 1 -e 'Could not get lock' -e 'was locked by another process' -e 'Unable to lock' "$1" |
+        sed -e 's/^E: //' -e 's/^dpkg: error: //'
+}
+
+# Runs one step; while it fails on a held lock, runs it again until the
+# deadline, then stops the whole install in one line.
+locked() {
+    errors=$(mktemp)
+    announced=""
+    while :; do
+        status=0
+        "$@" 2>"$errors" || status=$?
+        holder=""
+        [ $status -eq 0 ] || holder=$(held_lock "$errors")
+        if [ -z "$holder" ]; then
+            cat "$errors" >&2
+            rm -f "$errors"
+            return $status
+        fi
+        if [ "$(date +%s)" -ge "$lock_deadline" ]; then
+            rm -f "$errors"
+            echo "Cannot install packages: still locked after waiting $lock_wait seconds: $holder" >&2
+            exit 1
+        fi
+        [ -n "$announced" ] || echo "Another install holds the package system; waiting: $holder" >&3
+        announced=1
+        sleep "$lock_retry"
+    done
+}
+
+# apt waits for the dpkg lock on its own, for as long as is left of the wait.
+apt_get() {
+    left=$((lock_deadline - $(date +%s)))
+    [ $left -gt 0 ] || left=0
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=$left "$@"
+}
+
 install() {
     echo "Installing:$*"
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo dpkg --add-architecture i386
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "$@" >/dev/null
+    [ -n "$lock_deadline" ] || lock_deadline=$(($(date +%s) + lock_wait))
+    locked $sudo dpkg --add-architecture i386
+    locked apt_get update -qq
+    locked apt_get install -y -qq --no-install-recommends "$@" >/dev/null
 }
 
 missing_of $packages

@@ -2,9 +2,11 @@
 # Runs the benchmark in the sandbox host, next to the DLLs it measures, in an
 # X server of its own. Called by `make bench` inside scripts/wine-session.sh,
 # once for each build; any further argument (the number of timed passes)
-# goes to the benchmark.
+# goes to the benchmark. The benchmark reads QM_I386_MODE: a 32-bit one run
+# through qemu has too little memory for the full profile and uses a smaller one.
 set -e
 build="${1:-build}"
+export QM_I386_MODE="${QM_I386_MODE:-$(sh scripts/i386-mode.sh)}"
 if [ -z "$QM_IN_XVFB" ]; then
     QM_IN_XVFB=1 exec xvfb-run -a sh "$0" "$@"
 fi
