@@ -17,4 +17,8 @@ if [ -f sandbox.bmp ]; then
     convert sandbox.bmp sandbox.png && rm -f sandbox.bmp
     echo "Picture of the sandbox window with the editor open: $(pwd)/sandbox.png"
 fi
+if [ -f options-page.bmp ]; then
+    convert options-page.bmp options-page.png && rm -f options-page.bmp
+    echo "Picture of the Options dialog's page: $(pwd)/options-page.png"
+fi
 wineserver -k || true

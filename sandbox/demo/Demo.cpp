@@ -4,9 +4,12 @@
 // the levels; then uses the sandbox window as a person would. Then the same
 // on a Unicode build of the host with a Russian language pack, and a picture
 // of the sandbox window with the plug-in's editor open in Russian.
+#include <windows.h>
+#include <commctrl.h>
+
 #include <algorithm>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,7 @@
 namespace {
 
 const char kPictureFile[] = "sandbox.bmp";
+const char kPagePictureFile[] = "options-page.bmp";
 
 struct Contact {
     std::string name;
@@ -183,6 +187,90 @@ DWORD FinishLoginsAndWaitForTheLists(SandboxHost& host) {
     const DWORD loggedInAt = GetTickCount();
     RunHostMessageLoopUntil([&] { return !host.Server().Changes().empty(); }, 5000);
     return GetTickCount() - loggedInAt;
+}
+
+// The first child of the window of a class, or null.
+HWND ChildOfClass(HWND parent, const char* className) {
+    return FindWindowExA(parent, nullptr, className, nullptr);
+}
+
+// A list view's rows as a screen reader reads them, with its column headers first.
+std::vector<std::vector<std::string>> ListViewRows(HWND list) {
+    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+    std::vector<std::vector<std::string>> rows(1);
+    for (int column = 0; column < columns; ++column) {
+        wchar_t text[256] = {};
+        HDITEMW item = {};
+        item.mask = HDI_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
+        rows[0].push_back(Utf8FromWide(text));
+    }
+    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row) {
+        rows.emplace_back();
+        for (int column = 0; column < columns; ++column) {
+            wchar_t text[256] = {};
+            LVITEMW item = {};
+            item.iSubItem = column;
+            item.pszText = text;
+            item.cchTextMax = 256;
+            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
+            rows.back().push_back(Utf8FromWide(text));
+        }
+    }
+    return rows;
+}
+
+// The host's Options dialog, used as a person would: open it, find the
+// plug-in's page, choose three contacts in its list, press 6, and Apply.
+// With a picture file, the dialog is pictured with the contacts chosen.
+void UseTheOptionsPage(SandboxHost& host, const std::vector<std::string>& names, const char* pictureFile) {
+    const HWND dialog = host.Options().Open();
+    if (!dialog) {
+        std::printf("  The Options dialog did not open.\n");
+        return;
+    }
+    for (size_t index = 0; index < host.Options().Pages().size(); ++index)
+        if (host.Options().Pages()[index].record.pfnDlgProc) host.Options().ShowPage(index);
+    const HWND page = host.Options().PageWindow(0);
+    const HWND list = page ? ChildOfClass(page, "SysListView32") : nullptr;
+    if (!list) {
+        std::printf("  The page has no list.\n");
+        host.Options().ClickCancel();
+        return;
+    }
+    std::printf("  The page \"%s / %s\" lists every ICQ contact, sorted by name:\n",
+                host.Options().Pages()[0].group.c_str(), host.Options().Pages()[0].title.c_str());
+    PrintColumns(ListViewRows(list));
+
+    std::string chosen;
+    const std::vector<std::vector<std::string>> rows = ListViewRows(list);
+    for (size_t row = 1; row < rows.size(); ++row) {
+        if (std::find(names.begin(), names.end(), rows[row][0]) == names.end()) continue;
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageW(list, LVM_SETITEMSTATE, row - 1, reinterpret_cast<LPARAM>(&state));
+        chosen += (chosen.empty() ? "" : ", ") + rows[row][0];
+    }
+    SetFocus(list);
+    PressKey(list, '6');
+    RunHostMessageLoop(100);
+    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    const bool pictured = !pictureFile || SaveWindowsPicture({dialog}, pictureFile);
+    std::printf("  You choose %s and press 6; %s\n", chosen.c_str(),
+                host.Options().ApplyEnabled() ? "the change enables Apply, which you press."
+                                              : "Apply stays disabled, yet you press it.");
+    const size_t writesBefore = host.CountCalls("DB/Contact/WriteSetting");
+    const size_t passesBefore = host.CountCalls(kSvcGetContactCount);
+    host.Options().ClickApply();
+    std::printf("  Apply wrote %zu levels and ran %zu pass.\n", host.CountCalls("DB/Contact/WriteSetting") - writesBefore,
+                host.CountCalls(kSvcGetContactCount) - passesBefore);
+    host.Options().ClickOk();
+    if (!pictured) std::printf("  (no picture of the page could be saved)\n");
 }
 
 // The plug-in's editor, when it is open.
@@ -419,6 +507,17 @@ int ShowAnsiHost() {
     ShowServerLists(host, contacts, placesBefore, {});
     std::printf("\n");
 
+    std::printf("The host's Options dialog (in `make run`: Main, then Options...):\n");
+    UseTheOptionsPage(host, {"Bob", "Frank", "Liam"}, nullptr);
+    std::printf("  The levels now:\n");
+    std::vector<std::vector<std::string>> levelRows = {{"contact", "visibility level"}};
+    for (const Contact& contact : contacts)
+        if (IcqAccountOf(host, contact.handle)) levelRows.push_back({contact.name, LevelText(host, contact.handle)});
+    PrintColumns(levelRows);
+    std::printf("  On the ICQ server after the Apply:\n");
+    ShowServerLists(host, contacts, placesBefore, {});
+    std::printf("\n");
+
     host.CallUnload();
     std::printf("Unloaded. %zu host calls were made by the plug-in in this run.\n\n", host.Log().size());
     return 0;
@@ -452,6 +551,8 @@ int ShowUnicodeHost() {
     FinishLoginsAndWaitForTheLists(host);
     std::printf("The sandbox window, with the contact \"Иван 李\":\n");
     UseTheSandboxWindow(host, ivan, "&Уровень видимости", VK_END, kPictureFile);
+    std::printf("The Options dialog, with names in any script in full, sorted as the user's locale sorts them:\n");
+    UseTheOptionsPage(host, {"Bob", "Frank", "Иван 李"}, kPagePictureFile);
     host.CallUnload();
     return 0;
 }
