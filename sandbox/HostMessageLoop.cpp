@@ -5,17 +5,22 @@
 bool RunHostMessageLoopUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     const DWORD start = GetTickCount();
     for (;;) {
+        // A Unicode build's loop takes the characters typed as wide text.
+        SandboxHost* host = SandboxHost::Current();
+        const bool wide = host && host->IsUnicode();
         MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (wide ? PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) : PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 PostQuitMessage(static_cast<int>(message.wParam));
                 return done();
             }
             // The Options dialog is modeless: its keys are its own first.
-            SandboxHost* host = SandboxHost::Current();
             if (host && host->Options().TakeDialogMessage(message)) continue;
             TranslateMessage(&message);
-            DispatchMessageA(&message);
+            if (wide)
+                DispatchMessageW(&message);
+            else
+                DispatchMessageA(&message);
         }
         if (done()) return true;
         const DWORD elapsed = GetTickCount() - start;

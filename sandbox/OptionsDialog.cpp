@@ -274,7 +274,9 @@ void OptionsDialog::ClickCancel() {
 
 // The loops that run the dialog take their messages with GetMessageA.
 bool OptionsDialog::TakeDialogMessage(MSG& message) {
-    return window_ && IsDialogMessageA(window_, &message);
+    // In the form the host's loop took the message in.
+    if (!window_) return false;
+    return host_.IsUnicode() ? IsDialogMessageW(window_, &message) : IsDialogMessageA(window_, &message);
 }
 
 void OptionsDialog::Forget() {

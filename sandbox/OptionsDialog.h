@@ -89,7 +89,8 @@ public:
 
     // IsDialogMessage for the open dialog, so that Tab, Enter and Esc work
     // in it and in its pages. True when the message was the dialog's and has
-    // been handled; the loop must not dispatch it again.
+    // been handled; the loop must not dispatch it again. The message is taken
+    // in the form of the host's build: wide on a Unicode one.
     bool TakeDialogMessage(MSG& message);
 
 private:

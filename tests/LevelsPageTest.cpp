@@ -425,6 +425,11 @@ TEST_F(LevelsPageTest, AUnicodeHostShowsWideNamesAndItsTranslations) {
     host.SetUnicode(true);
     LoadLanguagePack(host, RussianLanguagePack(), kRussianCodePage);
     SetLevel(0, 3);
+    host.SetAccountsEnabled(true);
+    HostAccount work;
+    work.protocol = "ICQ";
+    work.name = "Рабочий ICQ";
+    host.SetAccount("ICQ", work);
     Add("ICQ", "Иван 李", 4);
     Add("ICQ", "Борис", 0);
     Add("ICQ", "anna", 6);
@@ -436,16 +441,35 @@ TEST_F(LevelsPageTest, AUnicodeHostShowsWideNamesAndItsTranslations) {
     const HWND page = host.Options().PageWindow(0);
     const HWND list = GetDlgItem(page, kContactListId);
     EXPECT_TRUE(IsWindowUnicode(list));
-    EXPECT_EQ((Row{"Контакт", "Уровень", "Видит вас"}), Headers(list));
-    EXPECT_EQ((std::vector<Row>{{"anna", "Никогда не виден", "никогда"},
-                                {"Борис", "Всегда виден", "всегда"},
-                                {"Иван 李", "Видимость 4", "всегда"}}),
+    EXPECT_EQ((Row{"Контакт", "Учётная запись", "Уровень", "Видит вас"}), Headers(list));
+    EXPECT_EQ((std::vector<Row>{{"anna", "Рабочий ICQ", "Никогда не виден", "никогда"},
+                                {"Борис", "Рабочий ICQ", "Всегда виден", "всегда"},
+                                {"Иван 李", "Рабочий ICQ", "Видимость 4", "всегда"}}),
               Rows(list));
     Choose(list, {0});
     Press(list, '2');
-    EXPECT_EQ("Видимость 2", Rows(list)[0][1]);
+    EXPECT_EQ("Видимость 2", Rows(list)[0][2]);
+    SetFocus(list);
+    SendMessageW(list, WM_CHAR, 0x0418, 1);  // И, as the keyboard types it
+    EXPECT_EQ((std::vector<int>{2}), Chosen(list)) << "a name found by its first letter, in any script";
     const HWND global = GetDlgItem(page, kGlobalLevelId);
     wchar_t item[64] = {};
     SendMessageW(global, CB_GETLBTEXT, 6, reinterpret_cast<LPARAM>(item));
     EXPECT_EQ("Никогда не виден", Utf8FromWide(item));
+}
+
+// A host may unload the plug-in while its page is open: the page's hook on
+// deleted contacts goes with the others, once.
+TEST_F(LevelsPageTest, UnloadWithThePageOpenUnhooksItsHookOnce) {
+    AddProfile();
+    StartPlugin();
+    ASSERT_NE(nullptr, OpenPage());
+    EXPECT_EQ(1u, host.HookCount(kEvContactDeleted));
+    host.ClearLog();
+    host.CallUnload();
+    EXPECT_EQ(0u, host.HookCount(kEvContactDeleted));
+    EXPECT_EQ(5u, host.CountCalls("UnhookEvent ")) << "the three hooks, the Options hook and the page's";
+    host.ClearLog();
+    host.Options().ClickCancel();
+    EXPECT_TRUE(host.LogTexts().empty()) << "the closing page unhooks nothing twice";
 }

@@ -121,8 +121,10 @@ int main(int argc, char** argv) {
     }
     if (closeWhenStarted) PostMessageA(window.Window(), WM_CLOSE, 0, 0);
 
+    // A Unicode build's loop takes the characters typed as wide text.
+    const bool wide = host.IsUnicode();
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while ((wide ? GetMessageW(&message, nullptr, 0, 0) : GetMessageA(&message, nullptr, 0, 0)) > 0) {
         // The Options dialog is modeless: its keys (Tab into a page, Enter,
         // Esc) are the dialog's before anything else sees them.
         if (host.Options().TakeDialogMessage(message)) continue;
@@ -135,7 +137,10 @@ int main(int argc, char** argv) {
             continue;
         }
         TranslateMessage(&message);
-        DispatchMessageA(&message);
+        if (wide)
+            DispatchMessageW(&message);
+        else
+            DispatchMessageA(&message);
     }
     // The pages are the plug-ins' windows: gone, as on Cancel, before they unload.
     host.Options().ClickCancel();
