@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "sandbox/ListViewText.h"
 #include "sandbox/TextCodec.h"
 
 const StatusMode kStatusModes[8] = {
@@ -482,12 +483,5 @@ POINT HostWindow::RowPoint(ContactHandle contact) const {
 }
 
 std::string HostWindow::CellText(int row, Column column) const {
-    if (!list_) return "";
-    wchar_t text[512] = {};
-    LVITEMW item = {};
-    item.iSubItem = column;
-    item.pszText = text;
-    item.cchTextMax = 512;
-    SendMessageW(list_, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return Utf8FromWide(text);
+    return list_ ? ListViewText(list_, row, column) : "";
 }

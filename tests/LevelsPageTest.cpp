@@ -13,6 +13,7 @@
 
 #include "sandbox/HostMessageLoop.h"
 #include "sandbox/LanguagePack.h"
+#include "sandbox/ListViewText.h"
 #include "sandbox/TextCodec.h"
 #include "sandbox/UserScript.h"
 #include "tests/EditorSupport.h"
@@ -27,47 +28,9 @@ constexpr int32_t kUnset = INT_MIN;
 
 using Row = std::vector<std::string>;
 
-std::string WideItemText(HWND list, int item, int column) {
-    wchar_t text[512] = {};
-    LVITEMW request = {};
-    request.iSubItem = column;
-    request.pszText = text;
-    request.cchTextMax = 512;
-    SendMessageW(list, LVM_GETITEMTEXTW, item, reinterpret_cast<LPARAM>(&request));
-    return Utf8FromWide(text);
-}
-
-int ColumnCount(HWND list) {
-    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    return static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-}
-
-Row Headers(HWND list) {
-    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    Row headers;
-    for (int column = 0; column < ColumnCount(list); ++column) {
-        wchar_t text[256] = {};
-        HDITEMW item = {};
-        item.mask = HDI_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
-        headers.push_back(Utf8FromWide(text));
-    }
-    return headers;
-}
-
-// What a screen reader reads of the list, row by row.
-std::vector<Row> Rows(HWND list) {
-    std::vector<Row> rows;
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int item = 0; item < count; ++item) {
-        Row row;
-        for (int column = 0; column < ColumnCount(list); ++column) row.push_back(WideItemText(list, item, column));
-        rows.push_back(row);
-    }
-    return rows;
-}
+// What a screen reader reads of the list.
+Row Headers(HWND list) { return ListViewHeaders(list); }
+std::vector<Row> Rows(HWND list) { return ListViewRows(list); }
 
 void Choose(HWND list, std::initializer_list<int> items) {
     LVITEMW none = {};
@@ -407,8 +370,8 @@ TEST_F(LevelsPageTest, TwentyThousandContactsOpenAndApply) {
     const auto opened = std::chrono::steady_clock::now() - start;
     EXPECT_EQ(10000, SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
     // By text: "Contact 1", "Contact 11", ... "Contact 9999".
-    EXPECT_EQ("Contact 1", WideItemText(list, 0, 0));
-    EXPECT_EQ("Contact 9999", WideItemText(list, 9999, 0));
+    EXPECT_EQ("Contact 1", ListViewText(list, 0, 0));
+    EXPECT_EQ("Contact 9999", ListViewText(list, 9999, 0));
     Press(list, 'A', true);
     Press(list, '6');
     host.ClearLog();

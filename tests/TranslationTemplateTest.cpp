@@ -12,6 +12,7 @@
 
 #include <commctrl.h>
 
+#include "sandbox/ListViewText.h"
 #include "sandbox/TextCodec.h"
 #include "tests/EditorSupport.h"
 
@@ -137,31 +138,13 @@ protected:
                     shown->push_back(Shown(WideListItemText(child, index).c_str()));
             }
             if (className != "SysListView32") continue;
-            const auto header = reinterpret_cast<HWND>(SendMessageW(child, LVM_GETHEADER, 0, 0));
-            const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-            for (int column = 0; column < columns; ++column) {
-                wchar_t text[256] = {};
-                HDITEMW item = {};
-                item.mask = HDI_TEXT;
-                item.pszText = text;
-                item.cchTextMax = 256;
-                SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
-                shown->push_back(Shown(text));
-            }
+            const std::vector<std::string> headers = ListViewHeaders(child);
+            shown->insert(shown->end(), headers.begin(), headers.end());
             // The last two columns: the level (a number outside 0 to 6 is
             // no text) and the sight; names and accounts are the user's.
-            const int rows = static_cast<int>(SendMessageW(child, LVM_GETITEMCOUNT, 0, 0));
-            for (int row = 0; row < rows; ++row) {
-                for (int column = columns - 2; column < columns; ++column) {
-                    wchar_t text[256] = {};
-                    LVITEMW item = {};
-                    item.iSubItem = column;
-                    item.pszText = text;
-                    item.cchTextMax = 256;
-                    SendMessageW(child, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-                    if (text[0] < L'0' || text[0] > L'9') shown->push_back(Shown(text));
-                }
-            }
+            for (const std::vector<std::string>& row : ListViewRows(child))
+                for (size_t column = row.size() - 2; column < row.size(); ++column)
+                    if (row[column][0] < '0' || row[column][0] > '9') shown->push_back(row[column]);
         }
     }
 

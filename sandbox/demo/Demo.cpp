@@ -15,6 +15,7 @@
 
 #include "sandbox/HostMessageLoop.h"
 #include "sandbox/HostWindow.h"
+#include "sandbox/ListViewText.h"
 #include "sandbox/LanguagePack.h"
 #include "sandbox/PluginWindows.h"
 #include "sandbox/Profile.h"
@@ -194,34 +195,11 @@ HWND ChildOfClass(HWND parent, const char* className) {
     return FindWindowExA(parent, nullptr, className, nullptr);
 }
 
-// A list view's rows as a screen reader reads them, with its column headers first.
-std::vector<std::vector<std::string>> ListViewRows(HWND list) {
-    const auto header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const int columns = static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-    std::vector<std::vector<std::string>> rows(1);
-    for (int column = 0; column < columns; ++column) {
-        wchar_t text[256] = {};
-        HDITEMW item = {};
-        item.mask = HDI_TEXT;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        SendMessageW(header, HDM_GETITEMW, column, reinterpret_cast<LPARAM>(&item));
-        rows[0].push_back(Utf8FromWide(text));
-    }
-    const int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        rows.emplace_back();
-        for (int column = 0; column < columns; ++column) {
-            wchar_t text[256] = {};
-            LVITEMW item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = 256;
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-            rows.back().push_back(Utf8FromWide(text));
-        }
-    }
-    return rows;
+// A list view's column headers, then its rows.
+std::vector<std::vector<std::string>> ListViewTable(HWND list) {
+    std::vector<std::vector<std::string>> table = ListViewRows(list);
+    table.insert(table.begin(), ListViewHeaders(list));
+    return table;
 }
 
 // The host's Options dialog, used as a person would: open it, find the
@@ -244,16 +222,16 @@ void UseTheOptionsPage(SandboxHost& host, const std::vector<std::string>& names,
     }
     std::printf("  The page \"%s / %s\" lists every ICQ contact, sorted by name:\n",
                 host.Options().Pages()[0].group.c_str(), host.Options().Pages()[0].title.c_str());
-    PrintColumns(ListViewRows(list));
+    PrintColumns(ListViewTable(list));
 
     std::string chosen;
     const std::vector<std::vector<std::string>> rows = ListViewRows(list);
-    for (size_t row = 1; row < rows.size(); ++row) {
+    for (size_t row = 0; row < rows.size(); ++row) {
         if (std::find(names.begin(), names.end(), rows[row][0]) == names.end()) continue;
         LVITEMW state = {};
         state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
         state.state = LVIS_SELECTED | LVIS_FOCUSED;
-        SendMessageW(list, LVM_SETITEMSTATE, row - 1, reinterpret_cast<LPARAM>(&state));
+        SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&state));
         chosen += (chosen.empty() ? "" : ", ") + rows[row][0];
     }
     SetFocus(list);
