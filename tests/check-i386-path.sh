@@ -7,18 +7,7 @@
 #   check-i386-path.sh SOURCE_DIR BUILD_DIR
 source="$1"
 build="$2"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-expect() {  # expect WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1: $3"
-    else
-        echo "FAILED: $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
+. "$source/tests/check-support.sh"
 
 printf '#!/bin/sh\necho Wine 8.0\n' >"$work/runs"
 printf '#!/bin/sh\necho "Exec format error" >&2\nexit 126\n' >"$work/cannot-run"

@@ -7,18 +7,7 @@
 #
 #   check-package-lock.sh SOURCE_DIR
 source="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failures=0
-
-expect() {  # expect WHAT EXPECTED ACTUAL
-    if [ "$2" = "$3" ]; then
-        echo "ok: $1: $3"
-    else
-        echo "FAILED: $1: expected '$2', got '$3'"
-        failures=$((failures + 1))
-    fi
-}
+. "$source/tests/check-support.sh"
 
 expect_true() {  # expect_true WHAT TEST-ARGUMENTS...
     what="$1"
