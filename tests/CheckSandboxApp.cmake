@@ -49,7 +49,8 @@ if(NOT written MATCHES "^fffe")
     message(FATAL_ERROR "The new profile does not start as UTF-16LE")
 endif()
 foreach(expected "Format=1" "Contacts=16" "Accounts=ICQ:ICQ,ICQ_1:ICQ," "Name=Carol" "Protocol=ICQ_1"
-                 "Quillmere:VisibilityLevel=dword:2" "[IcqServer]" "ICQ:invisible:100104=0A04")
+                 "Quillmere:VisibilityLevel=dword:2" "[IcqServer]" "ICQ:invisible:100104=0A04"
+                 "ICQ:root=000600C800020001")
     expect_in_profile("${written}" "${expected}" "The new profile")
 endforeach()
 string(FIND "${written}" "${ivanName}" at)
