@@ -21,6 +21,11 @@ double Min(std::vector<double> values) {
     return *std::min_element(values.begin(), values.end());
 }
 
+double Max(std::vector<double> values) {
+    if (values.empty()) return std::nan("");
+    return *std::max_element(values.begin(), values.end());
+}
+
 double Median(std::vector<double> values) {
     if (values.empty()) return std::nan("");
     std::sort(values.begin(), values.end());

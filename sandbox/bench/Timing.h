@@ -8,4 +8,5 @@ double Now();
 
 // NaN for no values: a figure that was never measured meets no target.
 double Min(std::vector<double> values);
+double Max(std::vector<double> values);
 double Median(std::vector<double> values);
