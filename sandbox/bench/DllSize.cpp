@@ -18,7 +18,7 @@ DllSizes MeasureDllSizes() { return {FileSize("Quillmere.dll"), FileSize("Quillm
 
 void PrintDllSizes(const DllSizes& sizes) {
     std::printf("Size:\n");
-    std::printf("  Quillmere.dll       %7ld bytes (target at most %ld: %s)\n", sizes.plugin,
+    std::printf("  Quillmere.dll       %7ld bytes (target at most 40 KB, %ld bytes: %s)\n", sizes.plugin,
                 kDllSizeTarget, sizes.plugin >= 0 && sizes.plugin <= kDllSizeTarget ? "met" : "MISSED");
     std::printf("  QuillmereFloor.dll  %7ld bytes (empty DLL, same toolchain and flags)\n", sizes.floor);
     std::printf("  the plug-in adds    %7ld bytes\n\n", sizes.plugin - sizes.floor);
