@@ -205,14 +205,25 @@ bool MeasureOnHost(SandboxHost& host, PageFigures& figures) {
     host.ClearLog();
     const bool opened = OpenAndPaint(host, madeMs, paintedMs);
     figures.callsPerOpening = host.Log().size();
+    const std::vector<std::string> readingCalls = ReadingCalls(host.Log());
+    figures.readingCalls = readingCalls.size();
     host.ClearLog();
     host.SetLogging(false);
     if (!opened) return false;
+    const PageLooks looks = LooksOf(host.Options().PageWindow(0));
     CloseWithCancel(host);
+    if (!BareWalkMatchesPage(host, readingCalls)) return false;
+    BarePage barePage(looks);
+
+    // Each opening next to each piece of it, so that all saw the same load.
     for (int i = 0; i < kPageOpenings; ++i) {
+        const std::vector<std::string> names = TimeBareWalk(host, figures.parts);
+        TimeSortKeys(names, figures.parts);
+        if (!barePage.Time(names, figures.parts)) return false;
         if (!OpenAndPaint(host, madeMs, paintedMs)) return false;
         figures.toMadeMs.push_back(madeMs);
         figures.toPaintedMs.push_back(paintedMs);
+        TimeTextWidths(ContactList(host), names, figures.parts);
         CloseWithCancel(host);
     }
 
@@ -244,6 +255,7 @@ void PrintOptionsPage(const PageFigures& figures) {
                 Median(figures.toPaintedMs) < kPageOpeningGoalMs ? "met" : "MISSED");
     std::printf("  host calls per opening   %zu (%.2f per contact)\n", figures.callsPerOpening,
                 static_cast<double>(figures.callsPerOpening) / kPageContacts);
+    PrintOpeningParts(figures.parts, Median(figures.toPaintedMs), figures.readingCalls);
     std::printf("One change and Apply, %d rounds: a row chosen in the list, a digit key pressed in it,\n"
                 "the host's loop run, then Apply:\n",
                 kApplyRounds);

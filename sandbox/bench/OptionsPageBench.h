@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "sandbox/bench/PageOpeningParts.h"
+
 constexpr int kPageContacts = 10000;
 constexpr int kPageOpenings = 11;
 constexpr double kPageOpeningGoalMs = 100;
@@ -16,6 +18,8 @@ struct PageFigures {
     std::vector<double> toMadeMs;     // Open() has returned: the dialog and the page are made
     std::vector<double> toPaintedMs;  // every window of the dialog painted, the list's rows too
     size_t callsPerOpening = 0;       // host calls, from the opening with the call log on
+    size_t readingCalls = 0;          // of those, the ones that read the contacts
+    OpeningParts parts;               // where an opening's time goes
     // The first Apply, with the call log on.
     size_t writesInApply = 0;  // "DB/Contact/WriteSetting"
     size_t passesInApply = 0;  // "DB/Contact/GetCount": each pass asks once
