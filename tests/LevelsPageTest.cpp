@@ -11,11 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "sandbox/HostMessageLoop.h"
 #include "sandbox/LanguagePack.h"
 #include "sandbox/ListViewText.h"
 #include "sandbox/TextCodec.h"
-#include "sandbox/UserScript.h"
 #include "tests/EditorSupport.h"
 
 namespace {
@@ -49,21 +47,6 @@ std::vector<int> Chosen(HWND list) {
     for (int item = -1; (item = static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, item, LVNI_SELECTED))) >= 0;)
         chosen.push_back(item);
     return chosen;
-}
-
-// A key pressed and released while `window` has the focus, and handled by
-// the host's loop, which gives the Options dialog its keys first; with Ctrl
-// held down where asked.
-void Press(HWND window, UINT key, bool control = false) {
-    SetFocus(window);
-    BYTE keys[256] = {};
-    GetKeyboardState(keys);
-    keys[VK_CONTROL] = control ? 0x80 : 0;
-    SetKeyboardState(keys);
-    PressKey(window, key);
-    RunHostMessageLoop(60);
-    keys[VK_CONTROL] = 0;
-    SetKeyboardState(keys);
 }
 
 int Selected(HWND comboBox) { return static_cast<int>(SendMessageW(comboBox, CB_GETCURSEL, 0, 0)); }
@@ -148,10 +131,10 @@ TEST_F(LevelsPageTest, ListsTheContactsThePassActsOnSortedByNameWithAccountLevel
 
     // The "sees you" column follows the global level chosen on the page.
     const HWND global = GetDlgItem(page, kGlobalLevelId);
-    Press(global, VK_UP);
+    PressInHostLoop(global, VK_UP);
     EXPECT_EQ(2, Selected(global));
     EXPECT_EQ((Row{"carol", "ICQ", "Visibility 2", "always"}), Rows(list)[2]);
-    Press(global, VK_HOME);
+    PressInHostLoop(global, VK_HOME);
     EXPECT_EQ((Row{"Dave", "Work ICQ", "Never visible", "always"}), Rows(list)[3]);
     EXPECT_TRUE(Changes().empty());
 }
@@ -188,7 +171,7 @@ TEST_F(LevelsPageTest, KeysZeroToSixSetEveryChosenRowAndNothingIsWrittenBeforeAp
     const HWND list = GetDlgItem(page, kContactListId);
     EXPECT_FALSE(host.Options().ApplyEnabled());
     Choose(list, {0, 2});
-    Press(list, '6');
+    PressInHostLoop(list, '6');
     EXPECT_EQ("Never visible", Rows(list)[0][2]);
     EXPECT_EQ("never", Rows(list)[0][3]);
     EXPECT_EQ("Never visible", Rows(list)[2][2]);
@@ -198,20 +181,20 @@ TEST_F(LevelsPageTest, KeysZeroToSixSetEveryChosenRowAndNothingIsWrittenBeforeAp
     EXPECT_TRUE(host.Options().ApplyEnabled()) << "the page told the dialog of its change";
 
     Choose(list, {4});
-    Press(list, VK_NUMPAD4);
+    PressInHostLoop(list, VK_NUMPAD4);
     EXPECT_EQ("Visibility 4", Rows(list)[4][2]);
-    Press(list, 'A', true);
+    PressInHostLoop(list, 'A', true);
     EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), Chosen(list));
     EXPECT_EQ(-1, Selected(GetDlgItem(page, kChosenLevelId))) << "levels differ";
-    Press(list, '5');
+    PressInHostLoop(list, '5');
     for (const Row& row : Rows(list)) EXPECT_EQ("Visibility 5", row[2]) << row[0];
-    Press(list, '7');
-    Press(list, '9');
+    PressInHostLoop(list, '7');
+    PressInHostLoop(list, '9');
     for (const Row& row : Rows(list)) EXPECT_EQ("Visibility 5", row[2]) << row[0];
     EXPECT_TRUE(Changes().empty());
 
     // Letters find a name, as in any list.
-    Press(list, 'D');
+    PressInHostLoop(list, 'D');
     EXPECT_EQ((std::vector<int>{3}), Chosen(list));
 }
 
@@ -223,9 +206,9 @@ TEST_F(LevelsPageTest, TheDropDownSetsEveryChosenRowForMouseUsers) {
     const HWND chosenLevel = GetDlgItem(page, kChosenLevelId);
     Choose(list, {1, 3});
     SetFocus(chosenLevel);
-    Press(chosenLevel, VK_HOME);
+    PressInHostLoop(chosenLevel, VK_HOME);
     EXPECT_EQ("Always visible", Rows(list)[3][2]);
-    Press(chosenLevel, VK_DOWN);
+    PressInHostLoop(chosenLevel, VK_DOWN);
     EXPECT_EQ("Visibility 1", Rows(list)[1][2]);
     EXPECT_EQ("Visibility 1", Rows(list)[3][2]);
     EXPECT_EQ("Visibility 2", Rows(list)[2][2]) << "a row not chosen";
@@ -241,12 +224,12 @@ TEST_F(LevelsPageTest, ApplyWritesExactlyTheChangedLevelsThenRunsOnePass) {
     const HWND page = OpenPage();
     const HWND list = GetDlgItem(page, kContactListId);
     Choose(list, {0, 2});  // Alice 0 and carol 2
-    Press(list, '2');      // Alice changes, carol stays
+    PressInHostLoop(list, '2');      // Alice changes, carol stays
     Choose(list, {1});     // bob, unset
-    Press(list, '0');      // 0 as it reads: nothing to write
+    PressInHostLoop(list, '0');      // 0 as it reads: nothing to write
     Choose(list, {4});     // Erin, 9
-    Press(list, '1');
-    Press(GetDlgItem(page, kGlobalLevelId), VK_DOWN);
+    PressInHostLoop(list, '1');
+    PressInHostLoop(GetDlgItem(page, kGlobalLevelId), VK_DOWN);
     host.ClearLog();
     host.Options().ClickApply();
     const std::vector<std::string> writes = host.LogTexts("DB/Contact/WriteSetting");
@@ -265,7 +248,7 @@ TEST_F(LevelsPageTest, ApplyWritesExactlyTheChangedLevelsThenRunsOnePass) {
     EXPECT_TRUE(host.LogTexts().empty()) << "a second Apply without a change";
 
     Choose(list, {1});
-    Press(list, '3');
+    PressInHostLoop(list, '3');
     host.ClearLog();
     host.Options().ClickOk();
     EXPECT_TRUE(SameCalls({Write(bob, 3)}, host.LogTexts("DB/Contact/WriteSetting")));
@@ -277,7 +260,7 @@ TEST_F(LevelsPageTest, CancelAndClosingWithoutApplyWriteNothing) {
     StartPlugin();
     HWND list = GetDlgItem(OpenPage(), kContactListId);
     Choose(list, {0, 1, 2});
-    Press(list, '6');
+    PressInHostLoop(list, '6');
     host.ClearLog();
     host.Options().ClickCancel();
     EXPECT_TRUE(Changes().empty());
@@ -286,7 +269,7 @@ TEST_F(LevelsPageTest, CancelAndClosingWithoutApplyWriteNothing) {
     list = GetDlgItem(OpenPage(), kContactListId);
     EXPECT_EQ("Always visible", Rows(list)[0][2]) << "a new page reads what is stored";
     Choose(list, {0});
-    Press(list, '6');
+    PressInHostLoop(list, '6');
     host.ClearLog();
     DestroyWindow(host.Options().Window());
     EXPECT_TRUE(Changes().empty());
@@ -299,7 +282,7 @@ TEST_F(LevelsPageTest, ApplyWritesOverTheEditorsChangeOnlyForARowChangedOnThePag
     StartPlugin();
     const HWND list = GetDlgItem(OpenPage(), kContactListId);
     Choose(list, {0});  // Alice
-    Press(list, '4');
+    PressInHostLoop(list, '4');
     for (ContactHandle contact : {alice, carol}) {
         EXPECT_TRUE(RanCleanly(RunEditorWith(host, contact, [](HWND editor) {
             SendMessageA(FindEditorChildren(editor).levelList, CB_SETCURSEL, 5, 0);
@@ -318,15 +301,15 @@ TEST_F(LevelsPageTest, DeletedContactsGetNoWrite) {
     AddProfile();
     StartPlugin();
     const HWND list = GetDlgItem(OpenPage(), kContactListId);
-    Press(list, 'A', true);
-    Press(list, '1');
+    PressInHostLoop(list, 'A', true);
+    PressInHostLoop(list, '1');
     host.DeleteContact(alice);
     host.ClearLog();
     host.Options().ClickApply();
     EXPECT_TRUE(SameCalls({Write(bob, 1), Write(carol, 1), Write(dave, 1), Write(erin, 1)},
                           host.LogTexts("DB/Contact/WriteSetting")));
 
-    Press(list, '2');
+    PressInHostLoop(list, '2');
     for (ContactHandle contact : {bob, carol, dave, erin}) host.DeleteContact(contact);
     host.ClearLog();
     host.Options().ClickApply();
@@ -372,8 +355,8 @@ TEST_F(LevelsPageTest, TwentyThousandContactsOpenAndApply) {
     // By text: "Contact 1", "Contact 11", ... "Contact 9999".
     EXPECT_EQ("Contact 1", ListViewText(list, 0, 0));
     EXPECT_EQ("Contact 9999", ListViewText(list, 9999, 0));
-    Press(list, 'A', true);
-    Press(list, '6');
+    PressInHostLoop(list, 'A', true);
+    PressInHostLoop(list, '6');
     host.ClearLog();
     host.Options().ClickApply();
     size_t atSixAlready = 0;
@@ -410,7 +393,7 @@ TEST_F(LevelsPageTest, AUnicodeHostShowsWideNamesAndItsTranslations) {
                                 {"Иван 李", "Рабочий ICQ", "Видимость 4", "всегда"}}),
               Rows(list));
     Choose(list, {0});
-    Press(list, '2');
+    PressInHostLoop(list, '2');
     EXPECT_EQ("Видимость 2", Rows(list)[0][2]);
     SetFocus(list);
     SendMessageW(list, WM_CHAR, 0x0418, 1);  // И, as the keyboard types it
