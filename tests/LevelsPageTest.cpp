@@ -83,15 +83,13 @@ protected:
         StartPlugin();
         return OpenPage();
     }
+    // LVM_SETITEMSTATE: none chosen, then these, the last one focused.
     void Choose(std::initializer_list<int> items) {
-        LVITEMW none = {};
-        none.stateMask = LVIS_SELECTED;
-        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&none));
-        for (int item : items) {
-            LVITEMW chosen = {};
-            chosen.stateMask = chosen.state = LVIS_SELECTED | LVIS_FOCUSED;
-            SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&chosen));
-        }
+        LVITEMW state = {};
+        state.stateMask = LVIS_SELECTED;
+        SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&state));
+        state.stateMask = state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        for (int item : items) SendMessageW(list, LVM_SETITEMSTATE, item, reinterpret_cast<LPARAM>(&state));
     }
     // The rows chosen, then a key pressed in the list.
     void ChooseAndPress(std::initializer_list<int> items, UINT key) {
