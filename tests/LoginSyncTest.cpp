@@ -50,6 +50,18 @@ std::string Call(const Contact& c, uint32_t mode) {
     return "Proto/CallContactService " + Str(c.handle) + " /SetApparentMode " + std::to_string(mode) + " 0";
 }
 
+// A status ack of the account, as its module sends one.
+ACKDATA StatusAck(const char* module, uintptr_t from, HostLParam to) {
+    return {sizeof(ACKDATA), module, 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(from), to};
+}
+
+// Runs `g_later` once, from a thread timer, inside whatever loop is running then.
+std::function<void()> g_later;
+void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    g_later();
+}
+
 class LoginSync : public EditorTest {
 protected:
     void SetUp() override {
@@ -103,16 +115,13 @@ protected:
         host.FinishLogins();
         const DWORD ackedAt = GetTickCount();
         EXPECT_TRUE(host.LogTexts().empty()) << "the plug-in called the host inside the login's acks";
-        EXPECT_TRUE(WaitForSync()) << "no sync followed the login";
-        const DWORD delay = GetTickCount() - ackedAt;
-        EXPECT_GE(delay, kLoginSyncDelayMs - 100) << "the sync came too soon after the ack";
+        EXPECT_TRUE(WaitForSync(host)) << "no sync followed the login";
+        EXPECT_GE(GetTickCount() - ackedAt, kLoginSyncDelayMs - 100) << "the sync came too soon after the ack";
     }
     // Runs the host's loop until the plug-in has made its first call.
-    bool WaitForSync() {
-        return RunHostMessageLoopUntil([&] { return !host.Log().empty(); }, kSyncWaitMs);
+    static bool WaitForSync(const SandboxHost& on) {
+        return RunHostMessageLoopUntil([&] { return !on.Log().empty(); }, kSyncWaitMs);
     }
-    // Every account's root group as the server holds it now.
-    std::map<std::string, std::vector<uint8_t>> RootGroups() const { return host.Server().RootGroups(); }
     void GiveEveryAccountItsRootGroup() {
         for (const char* account : {"ICQ", "ICQ_1"}) host.Server().SetRootGroup(account, kOneGroup);
     }
@@ -269,8 +278,7 @@ TEST_F(LoginSync, WithoutTheServerSideListTheLoginAddsNoCall) {
 TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
     AddProfile();
     PutAllOnTheWrongList();
-    const ACKDATA login = {sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS,
-                           reinterpret_cast<void*>(1), kOnline};
+    const ACKDATA login = StatusAck("ICQ", 1, kOnline);
     // Before the modules are loaded, even a login ack.
     host.CallPluginInfo();
     host.CallLoad();
@@ -282,11 +290,8 @@ TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
     host.ConnectIcqAccount("ICQ", kOnline);
 
     const size_t full = sizeof(ACKDATA);
-    const struct {
-        const char* label;
-        void (*change)(ACKDATA&);
-        size_t readable;  // no byte past cbSize can be read
-    } rows[] = {
+    // Of each ack, `readable` bytes can be read: none past cbSize.
+    const struct { const char* label; void (*change)(ACKDATA&); size_t readable; } rows[] = {
         {"cbSize short of lParam", [](ACKDATA& a) { a.cbSize = offsetof(ACKDATA, lParam); }, offsetof(ACKDATA, lParam)},
         {"cbSize 4", [](ACKDATA& a) { a.cbSize = 4; }, 4},
         {"null module", [](ACKDATA& a) { a.szModule = nullptr; }, full},
@@ -295,8 +300,8 @@ TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
         {"failed", [](ACKDATA& a) { a.result = 1; }, full},
         {"about a contact", [](ACKDATA& a) { a.hContact = 0x1000; }, full},
         {"connecting retry", [](ACKDATA& a) { a.lParam = 2; }, full},
-        {"online to invisible", [](ACKDATA& a) { a.hProcess = reinterpret_cast<void*>(40072); a.lParam = kInvisible; }, full},
-        {"logging out", [](ACKDATA& a) { a.hProcess = reinterpret_cast<void*>(40072); a.lParam = 40071; }, full},
+        {"online to invisible", [](ACKDATA& a) { a = StatusAck("ICQ", kOnline, kInvisible); }, full},
+        {"logging out", [](ACKDATA& a) { a = StatusAck("ICQ", kOnline, 40071); }, full},
     };
     host.ClearLog();
     for (const auto& row : rows) {
@@ -308,10 +313,8 @@ TEST_F(LoginSync, AcksThatAreNoLoginOfAnIcqAccountGetNoCall) {
     RunHostMessageLoop(kLoginSyncDelayMs + 300);
     EXPECT_TRUE(host.LogTexts().empty()) << "no sync after acks that are no login";
 
-    ACKDATA msnLogin = login;
-    msnLogin.szModule = "MSN";
-    host.FireAck(msnLogin);
-    EXPECT_TRUE(WaitForSync());
+    host.FireAck(StatusAck("MSN", 1, kOnline));
+    EXPECT_TRUE(WaitForSync(host));
     RunHostMessageLoop(200);
     EXPECT_TRUE(SameCalls({"Proto/GetAccount 0 MSN"}, host.LogTexts())) << "only the account's protocol is asked";
 
@@ -331,21 +334,20 @@ TEST_F(LoginSync, OneSyncPerAccountAndNoneForAnAccountNoLongerLoggedIn) {
     host.ConnectIcqAccount("ICQ_1", kOnline);
     host.FinishLogins();
     // ICQ drops and logs in again; ICQ_1 goes offline for good.
-    host.FireAck({sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(kOnline), 40071});
-    host.FireAck({sizeof(ACKDATA), "ICQ_1", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(kOnline), 40071});
-    host.FireAck({sizeof(ACKDATA), "ICQ", 0, ACKTYPE_STATUS, ACKRESULT_SUCCESS, reinterpret_cast<void*>(1), kOnline});
+    host.FireAck(StatusAck("ICQ", kOnline, 40071));
+    host.FireAck(StatusAck("ICQ_1", kOnline, 40071));
+    host.FireAck(StatusAck("ICQ", 1, kOnline));
     host.ClearLog();
     RunHostMessageLoop(3 * kLoginSyncDelayMs);
     EXPECT_EQ(1u, host.CountCalls("DB/Contact/GetSetting 0 ICQ/UseServerCList"));
     EXPECT_EQ(0u, host.CountCalls("Proto/GetAccount 0 ICQ_1"));
     EXPECT_EQ(0u, host.CountCalls("DB/Contact/GetSetting 0 ICQ_1/UseServerCList"));
     for (const Contact& c : contacts)
-        EXPECT_EQ(c.module != "ICQ_1", host.CountCalls("Proto/CallContactService " + Str(c.handle)) != 0 || !c.decided)
+        EXPECT_EQ(c.module != "ICQ_1", !c.decided || host.CountCalls("Proto/CallContactService " + Str(c.handle)))
             << c.uin;
 }
 
-// A host may unload the plug-in right after a login: the sync that was due
-// must not run, and no timer of the plug-in may be left to fire.
+// A host may unload the plug-in right after a login.
 TEST_F(LoginSync, UnloadWithASyncPendingLeavesNoTimer) {
     AddProfile();
     PutAllOnTheWrongList();
@@ -360,16 +362,6 @@ TEST_F(LoginSync, UnloadWithASyncPendingLeavesNoTimer) {
     EXPECT_FALSE(PeekMessageA(&message, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE)) << "a timer is left";
 }
 
-namespace {
-// Runs once, from a thread timer, inside whatever loop is running then.
-std::function<void()> g_later;
-void CALLBACK RunLater(HWND, UINT, UINT_PTR timer, DWORD) {
-    KillTimer(nullptr, timer);
-    if (g_later) g_later();
-    g_later = nullptr;
-}
-}  // namespace
-
 // The login ends while the editor is open for a contact of level 1, hidden
 // under global level 3, who is then made "Always visible": the editor's own
 // loop runs the sync.
@@ -380,8 +372,7 @@ TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     StartPlugin();
     host.ChangeStatus(kOnline);
     Contact& bob = contacts[1];
-    bool stillOpen = false;
-    bool linedUp = false;
+    bool stillOpen = false, linedUp = false;
     EXPECT_TRUE(RanCleanly(RunEditorWith(host, bob.handle, [&](HWND editor) {
         host.FinishLogins();
         g_later = [&, editor] {
@@ -396,7 +387,8 @@ TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     EXPECT_TRUE(linedUp);
     bob.decided = List::Visible;
     EXPECT_TRUE(ListsMatchLevels());
-    EXPECT_EQ(RootGroups(), (std::map<std::string, std::vector<uint8_t>>{{"ICQ", kOneGroup}, {"ICQ_1", kOneGroup}}));
+    EXPECT_EQ((std::map<std::string, std::vector<uint8_t>>{{"ICQ", kOneGroup}, {"ICQ_1", kOneGroup}}),
+              host.Server().RootGroups());
     host.Server().ClearChanges();
     host.ChangeStatus(kInvisible);
     EXPECT_TRUE(host.Server().Changes().empty()) << "every mode the pass gives is stored already";
@@ -410,7 +402,7 @@ TEST_F(LoginSync, ListsStayRightThroughTheEditorStatusChangesAndARestart) {
     restarted.ChangeStatus(kOnline);
     restarted.ClearLog();
     restarted.FinishLogins();
-    EXPECT_TRUE(RunHostMessageLoopUntil([&] { return !restarted.Log().empty(); }, kSyncWaitMs));
+    EXPECT_TRUE(WaitForSync(restarted));
     EXPECT_TRUE(host.Server().Changes().empty()) << "a server already right is left as it is";
     EXPECT_TRUE(ListsMatchLevels());
     EXPECT_EQ(kOneGroup, *host.Server().RootGroup("ICQ"));

@@ -2,6 +2,9 @@
 
 #include <sstream>
 
+#include "sandbox/HostMessageLoop.h"
+#include "sandbox/UserScript.h"
+
 void PluginTest::SetUp() { ASSERT_TRUE(host.LoadPlugin()) << "Quillmere.dll did not load"; }
 
 void PluginTest::TearDown() { EXPECT_EQ(0, host.TrapCount()) << "the plug-in called an unused table slot"; }
@@ -40,4 +43,16 @@ StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text) {
     setting.number = number;
     setting.text = text;
     return setting;
+}
+
+void PressInHostLoop(HWND window, UINT key, bool control) {
+    SetFocus(window);
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = control ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PressKey(window, key);
+    RunHostMessageLoop(60);
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
 }

@@ -38,3 +38,8 @@ StoredSetting Typed(uint8_t type, uint32_t number, const std::string& text = "")
 
 // A contact handle as the call log writes it.
 std::string Str(ContactHandle contact);
+
+// A key pressed and released on `window`, given the focus first, and handled
+// by the host's loop, which hands the Options dialog its keys first; with
+// Ctrl held down where asked.
+void PressInHostLoop(HWND window, UINT key, bool control = false);

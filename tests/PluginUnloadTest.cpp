@@ -18,47 +18,28 @@ namespace {
 
 const char kCopyName[] = "QuillmereFreed.dll";
 
-std::string ProgramFolder() {
-    char path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
-
-// Where the module was mapped: from its base, the image's size.
-struct MappedRange {
-    uintptr_t begin = 0;
-    uintptr_t end = 0;
-};
-
-MappedRange RangeOf(HMODULE module) {
-    const auto base = reinterpret_cast<uintptr_t>(module);
-    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
-    return {base, base + nt->OptionalHeader.SizeOfImage};
-}
-
-// Faults whose address lies in the freed DLL's range. Seen first, before
-// any handler a caller further up has set.
-MappedRange g_freed;
+// Where the freed DLL was mapped, and the faults whose address lies there;
+// seen first, before any handler a caller further up has set.
+uintptr_t g_freedBegin = 0, g_freedEnd = 0;
 int g_faultsInFreedDll = 0;
 
 LONG CALLBACK CountFaultsInFreedDll(EXCEPTION_POINTERS* exception) {
     const auto address = reinterpret_cast<uintptr_t>(exception->ExceptionRecord->ExceptionAddress);
-    if (address >= g_freed.begin && address < g_freed.end) ++g_faultsInFreedDll;
+    if (address >= g_freedBegin && address < g_freedEnd) ++g_faultsInFreedDll;
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace
 
 TEST(PluginUnload, NoTimerFiresIntoTheFreedDllAfterALogin) {
-    const std::string folder = ProgramFolder();
+    char path[MAX_PATH] = {};
+    std::string folder(path, GetModuleFileNameA(nullptr, path, MAX_PATH));
+    folder.erase(folder.find_last_of("\\/") + 1);
     ASSERT_TRUE(CopyFileA((folder + "Quillmere.dll").c_str(), (folder + kCopyName).c_str(), FALSE));
     {
         SandboxHost host;
         ASSERT_TRUE(host.LoadPlugin((folder + kCopyName).c_str()));
-        const ContactHandle contact = host.AddContact("ICQ", "Alice");
-        host.SetDword(contact, "ICQ", "UIN", 100101);
+        host.SetDword(host.AddContact("ICQ", "Alice"), "ICQ", "UIN", 100101);
         ASSERT_TRUE(host.Start());
         host.ConnectIcqAccount("ICQ", ID_STATUS_ONLINE);
         host.FinishLogins();
@@ -67,7 +48,11 @@ TEST(PluginUnload, NoTimerFiresIntoTheFreedDllAfterALogin) {
 
         const HMODULE module = GetModuleHandleA(kCopyName);
         ASSERT_NE(nullptr, module);
-        g_freed = RangeOf(module);
+        // From the image's base, its size.
+        g_freedBegin = reinterpret_cast<uintptr_t>(module);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+            g_freedBegin + reinterpret_cast<const IMAGE_DOS_HEADER*>(module)->e_lfanew);
+        g_freedEnd = g_freedBegin + nt->OptionalHeader.SizeOfImage;
         ASSERT_TRUE(FreeLibrary(module));
         EXPECT_EQ(nullptr, GetModuleHandleA(kCopyName)) << "the DLL is still mapped";
         void* const watch = AddVectoredExceptionHandler(1, CountFaultsInFreedDll);

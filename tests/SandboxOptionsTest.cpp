@@ -10,14 +10,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "sandbox/GuardedRecord.h"
+#include "sandbox/HostMessageLoop.h"
 #include "sandbox/HostWindow.h"
-#include "sandbox/PluginWindows.h"
 #include "sandbox/TextCodec.h"
 #include "sandbox/UserScript.h"
-#include "tests/PluginSupport.h"
+#include "tests/EditorSupport.h"
 
 namespace {
 
@@ -31,78 +32,59 @@ constexpr int kCheckId = 1002;
 constexpr size_t kLargestRecord = ByTarget(68, 120);
 constexpr DWORD kScriptTimeoutMs = 8000;
 
-SandboxHost* g_host = nullptr;
-
 // A page record the "Opt/Initialise" hook hands to "Opt/AddPage", and the answer.
 struct PageRequest {
     std::vector<uint8_t> bytes;  // empty: a null record
+    size_t readable = 0;         // as far as cbSize reaches, 4 bytes at least
     HostWParam addInfoSkew = 0;  // added to the addInfo the hook was given
     intptr_t result = -1;
 };
 std::vector<PageRequest> g_requests;
 std::vector<HostWParam> g_addInfos;  // one for each "Opt/Initialise"
 
-// What the pages' windows were sent, in order.
-struct Received {
-    HWND page;
-    std::string what;
-};
-std::vector<Received> g_received;
+std::vector<std::pair<HWND, std::string>> g_received;  // what the pages' windows were sent, in order
 intptr_t g_killActiveAnswer = 0;
 
 int __cdecl AddRequestedPages(HostWParam addInfo, HostLParam) {
     g_addInfos.push_back(addInfo);
     for (PageRequest& request : g_requests) {
-        std::shared_ptr<void> record;
-        if (!request.bytes.empty()) {
-            int32_t size = 0;
-            std::memcpy(&size, request.bytes.data(), sizeof size);
-            // Against a page no one may read: a host reading past cbSize faults.
-            const size_t readable = std::min(static_cast<size_t>(std::max<int32_t>(size, sizeof size)),
-                                             request.bytes.size());
-            record = CopyAgainstGuardPage(request.bytes.data(), readable);
-        }
-        request.result = g_host->Link().CallService(kSvcAddOptionsPage, addInfo + request.addInfoSkew,
-                                                    reinterpret_cast<HostLParam>(record.get()));
+        // Against a page no one may read: a host reading past cbSize faults.
+        const std::shared_ptr<void> record =
+            request.bytes.empty() ? nullptr : CopyAgainstGuardPage(request.bytes.data(), request.readable);
+        request.result = SandboxHost::Current()->Link().CallService(
+            kSvcAddOptionsPage, addInfo + request.addInfoSkew, reinterpret_cast<HostLParam>(record.get()));
     }
     return 0;
 }
 
-std::string NotificationName(UINT code) {
-    switch (static_cast<int32_t>(code)) {
-    case kPsnKillActive: return "KILLACTIVE";
-    case kPsnApply: return "APPLY";
-    case kPsnReset: return "RESET";
-    default: return "notification " + std::to_string(static_cast<int32_t>(code));
-    }
+std::string NotificationName(int32_t code) {
+    if (code == kPsnKillActive) return "KILLACTIVE";
+    if (code == kPsnApply) return "APPLY";
+    if (code == kPsnReset) return "RESET";
+    return "notification " + std::to_string(code);
 }
 
 // A page as a module writes one: a change the user makes tells the dialog,
 // and the answer to PSN_KILLACTIVE goes back through DWLP_MSGRESULT.
 intptr_t __stdcall TestPageProc(void* window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     const HWND page = static_cast<HWND>(window);
-    switch (message) {
-    case WM_INITDIALOG:
+    if (message == WM_INITDIALOG) {
         g_received.push_back({page, "init"});
-        return TRUE;
-    case WM_COMMAND:
+    } else if (message == WM_COMMAND) {
         if ((LOWORD(wParam) == kEditId && HIWORD(wParam) == EN_CHANGE) ||
             (LOWORD(wParam) == kCheckId && HIWORD(wParam) == BN_CLICKED))
             SendMessageA(GetParent(page), kPsmChanged, 0, 0);
-        return TRUE;
-    case WM_NOTIFY: {
+    } else if (message == WM_NOTIFY) {
         const auto* notify = reinterpret_cast<const PSHNOTIFY*>(lParam);
-        std::string what = NotificationName(notify->hdr.code);
-        if (wParam != 0 || notify->hdr.idFrom != 0 || notify->hdr.hwndFrom != GetParent(page))
-            what += " (not from the dialog as a property sheet sends it)";
-        g_received.push_back({page, what});
-        if (static_cast<int32_t>(notify->hdr.code) == kPsnKillActive)
-            SetWindowLongPtrA(page, DWLP_MSGRESULT, g_killActiveAnswer);
-        return TRUE;
-    }
-    default:
+        const auto code = static_cast<int32_t>(notify->hdr.code);
+        const bool asPropertySheet = wParam == 0 && notify->hdr.idFrom == 0 && notify->hdr.hwndFrom == GetParent(page);
+        g_received.push_back({page, NotificationName(code) +
+                                        (asPropertySheet ? "" : " (not from the dialog as a property sheet sends it)")});
+        if (code == kPsnKillActive) SetWindowLongPtrA(page, DWLP_MSGRESULT, g_killActiveAnswer);
+    } else {
         return FALSE;
     }
+    return TRUE;
 }
 
 // Our page, in the record's form of `size` bytes; zero past the declared fields.
@@ -118,25 +100,31 @@ PageRequest Page(const char* title, const char* group, const char* name = MAKEIN
     PageRequest request;
     request.bytes.assign(kLargestRecord, 0);
     std::memcpy(request.bytes.data(), &record, sizeof record);
+    request.readable = std::min<size_t>(std::max<int32_t>(size, sizeof size), kLargestRecord);
     return request;
+}
+
+// "Opt/AddPage" as the host logs it: the record's size alone when it refused
+// the record, then what it read of one it took.
+std::string AddPageCall(HostWParam addInfo, size_t size, const std::string& taken = "") {
+    return "Opt/AddPage " + std::to_string(addInfo) + " cbSize=" + std::to_string(size) +
+           (taken.empty() ? "" : " position=0 " + taken + " template=#101 flags=0x00000000");
 }
 
 // What the given pages were sent, in order, as "page <index> <what>".
 std::vector<std::string> Seen(const std::vector<HWND>& pages) {
     std::vector<std::string> seen;
-    for (const Received& received : g_received) {
-        const auto found = std::find(pages.begin(), pages.end(), received.page);
+    for (const auto& [window, what] : g_received) {
+        const auto found = std::find(pages.begin(), pages.end(), window);
         seen.push_back((found == pages.end() ? std::string("another window")
-                                             : "page " + std::to_string(found - pages.begin())) +
-                       " " + received.what);
+                                             : "page " + std::to_string(found - pages.begin())) + " " + what);
     }
     return seen;
 }
 
 std::vector<std::string> ListTexts(HWND list) {
     std::vector<std::string> texts;
-    const int count = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
-    for (int index = 0; index < count; ++index) {
+    for (int index = 0; index < static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0)); ++index) {
         std::wstring text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, index, 0)) + 1, L'\0');
         SendMessageW(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
         texts.push_back(Utf8FromWide(text.c_str()));
@@ -144,16 +132,9 @@ std::vector<std::string> ListTexts(HWND list) {
     return texts;
 }
 
-std::string ClassOf(HWND window) {
-    char name[64] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 class SandboxOptions : public ::testing::Test {
 protected:
     void SetUp() override {
-        g_host = &host;
         g_requests.clear();
         g_addInfos.clear();
         g_received.clear();
@@ -161,26 +142,26 @@ protected:
         host.OnHookEvent(kEvOptionsInitialise, AddRequestedPages);
         host.ClearLog();
     }
-    void TearDown() override {
-        if (options.Window()) DestroyWindow(options.Window());
-        g_host = nullptr;
-    }
+    void TearDown() override { if (options.Window()) DestroyWindow(options.Window()); }
 
+    // The dialog opened with these pages; `dialog` is its window, `page` the first page's.
+    ::testing::AssertionResult OpenWith(std::vector<PageRequest> pages) {
+        g_requests = std::move(pages);
+        dialog = options.Open();
+        page = options.PageWindow(0);
+        return dialog ? ::testing::AssertionSuccess() : ::testing::AssertionFailure() << "no dialog opened";
+    }
     // The user ticks the page's box, a change the page tells the dialog of.
     static void ChangeSomething(HWND page) { SendMessageA(GetDlgItem(page, kCheckId), BM_CLICK, 0, 0); }
 
     SandboxHost host;
     OptionsDialog& options = host.Options();
+    HWND dialog = nullptr;
+    HWND page = nullptr;
 };
 
 TEST_F(SandboxOptions, TakesOnlyTheRecordSizesItsReleaseKnows) {
-    struct Case {
-        const char* form;
-        int32_t size;
-        bool on0_5;
-        bool on0_10;
-    };
-    const Case cases[] = {
+    const struct { const char* form; int32_t size; bool on0_5, on0_10; } cases[] = {
         {"up to hGroupIcon", ByTarget(40, 72), true, true},
         {"the record as declared", ByTarget(60, 104), true, true},
         {"with the tab's name", ByTarget(64, 112), false, true},
@@ -192,30 +173,23 @@ TEST_F(SandboxOptions, TakesOnlyTheRecordSizesItsReleaseKnows) {
         {"zero", 0, false, false},
     };
     for (OptionsRelease release : {OptionsRelease::Miranda0_5, OptionsRelease::Miranda0_10}) {
+        const bool on0_5 = release == OptionsRelease::Miranda0_5;
         options.SetRelease(release);
-        for (const Case& c : cases) {
-            SCOPED_TRACE(std::string(release == OptionsRelease::Miranda0_5 ? "0.5: " : "0.10: ") + c.form);
-            const bool taken = release == OptionsRelease::Miranda0_5 ? c.on0_5 : c.on0_10;
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(on0_5 ? "0.5: " : "0.10: ") + c.form);
+            const bool taken = on0_5 ? c.on0_5 : c.on0_10;
             g_requests = {Page("Test page", "Tests", MAKEINTRESOURCEA(kPlainPage), c.size)};
             host.ClearLog();
-            const HWND dialog = options.Open();
+            EXPECT_EQ(taken, options.Open() != nullptr);
             EXPECT_EQ(taken ? 0 : 1, g_requests[0].result);
-            EXPECT_EQ(taken, dialog != nullptr);
             EXPECT_EQ(taken ? 1u : 0u, options.Pages().size());
             ASSERT_EQ(1u, host.Log().size());
             const HostCall& call = host.Log()[0];
-            const std::string head = "Opt/AddPage " + std::to_string(g_addInfos.back()) +
-                                     " cbSize=" + std::to_string(c.size);
-            EXPECT_EQ(taken ? head + " position=0 title=Test page group=Tests template=#101 flags=0x00000000"
-                            : head,
-                      call.text);
+            EXPECT_EQ(AddPageCall(g_addInfos.back(), c.size, taken ? "title=Test page group=Tests" : ""), call.text);
             // A refused record is read no further than its size.
-            const size_t logged = taken ? static_cast<size_t>(c.size) : sizeof(int32_t);
-            ASSERT_EQ(logged, call.record.size());
+            ASSERT_EQ(taken ? static_cast<size_t>(c.size) : sizeof(int32_t), call.record.size());
             EXPECT_TRUE(std::equal(call.record.begin(), call.record.end(), g_requests[0].bytes.begin()));
-            if (taken) {
-                EXPECT_EQ("Test page", options.Pages()[0].title);
-            }
+            if (taken) { EXPECT_EQ("Test page", options.Pages()[0].title); }
             options.ClickCancel();
             EXPECT_FALSE(options.IsOpen());
         }
@@ -228,10 +202,8 @@ TEST_F(SandboxOptions, OnlyTheOpeningBeingInitialisedTakesPagesWithItsAddInfo) {
 
     PageRequest wrongAddInfo = Page("Wrong addInfo", nullptr);
     wrongAddInfo.addInfoSkew = 1;
-    g_requests = {wrongAddInfo, PageRequest{}, Page("Right", nullptr)};
     host.ClearLog();
-    const HWND dialog = options.Open();
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(OpenWith({wrongAddInfo, PageRequest{}, Page("Right", nullptr)}));
     ASSERT_EQ(2u, g_addInfos.size());
     const HostWParam addInfo = g_addInfos.back();
     EXPECT_NE(0u, addInfo);
@@ -240,19 +212,14 @@ TEST_F(SandboxOptions, OnlyTheOpeningBeingInitialisedTakesPagesWithItsAddInfo) {
     EXPECT_EQ(0, g_requests[2].result);
     ASSERT_EQ(1u, options.Pages().size());
     EXPECT_EQ("Right", options.Pages()[0].title);
-    EXPECT_TRUE(SameCalls({"Opt/AddPage " + std::to_string(addInfo + 1) + " cbSize=" +
-                               std::to_string(sizeof(OPTIONSDIALOGPAGE)) +
-                               " position=0 title=Wrong addInfo group=(null) template=#101 flags=0x00000000",
+    EXPECT_TRUE(SameCalls({AddPageCall(addInfo + 1, sizeof(OPTIONSDIALOGPAGE), "title=Wrong addInfo group=(null)"),
                            "Opt/AddPage " + std::to_string(addInfo) + " (null)",
-                           "Opt/AddPage " + std::to_string(addInfo) + " cbSize=" +
-                               std::to_string(sizeof(OPTIONSDIALOGPAGE)) +
-                               " position=0 title=Right group=(null) template=#101 flags=0x00000000"},
+                           AddPageCall(addInfo, sizeof(OPTIONSDIALOGPAGE), "title=Right group=(null)")},
                           host.LogTexts()));
 
     // Once "Opt/Initialise" is over, its addInfo takes nothing.
     const PageRequest late = Page("Late", nullptr);
-    EXPECT_EQ(1, host.Link().CallService(kSvcAddOptionsPage, addInfo,
-                                         reinterpret_cast<HostLParam>(late.bytes.data())));
+    EXPECT_EQ(1, host.Link().CallService(kSvcAddOptionsPage, addInfo, reinterpret_cast<HostLParam>(late.bytes.data())));
     // Opened again while open: the same dialog, nothing fired.
     EXPECT_EQ(dialog, options.Open());
     EXPECT_EQ(2u, g_addInfos.size());
@@ -267,9 +234,7 @@ TEST_F(SandboxOptions, OnlyTheOpeningBeingInitialisedTakesPagesWithItsAddInfo) {
 TEST_F(SandboxOptions, AnAnsiHostTranslatesTitleAndGroupWithIts8BitTranslations) {
     host.AddTranslation("Test page", "Testseite");
     host.AddTranslation("Tests", "Pruefungen");
-    g_requests = {Page("Test page", "Tests"), Page("Untranslated", nullptr), Page("Test page", "Plugins")};
-    const HWND dialog = options.Open();
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(OpenWith({Page("Test page", "Tests"), Page("Untranslated", nullptr), Page("Test page", "Plugins")}));
     EXPECT_FALSE(IsWindowUnicode(dialog));
     EXPECT_EQ((std::vector<std::string>{"Pruefungen / Testseite", "Untranslated", "Plugins / Testseite"}),
               ListTexts(options.PageList()));
@@ -283,9 +248,7 @@ TEST_F(SandboxOptions, AUnicodeHostShowsTitleAndGroupTranslatedInWideText) {
     host.AddTranslation("Test page", "Тестовая страница");
     host.AddTranslation("Tests", "Тесты");
     // Untranslated 8-bit text is read in the language pack's code page: "Прочее".
-    g_requests = {Page("Test page", "Tests"), Page("\xCF\xF0\xEE\xF7\xE5\xE5", nullptr)};
-    const HWND dialog = options.Open();
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(OpenWith({Page("Test page", "Tests"), Page("\xCF\xF0\xEE\xF7\xE5\xE5", nullptr)}));
     EXPECT_TRUE(IsWindowUnicode(dialog));
     EXPECT_EQ((std::vector<std::string>{"Тесты / Тестовая страница", "Прочее"}), ListTexts(options.PageList()));
     EXPECT_EQ("Тестовая страница", options.Pages()[0].title);
@@ -293,26 +256,18 @@ TEST_F(SandboxOptions, AUnicodeHostShowsTitleAndGroupTranslatedInWideText) {
 
 TEST_F(SandboxOptions, APageIsItsTemplateMadeAnAnsiChildOfTheDialog) {
     host.SetUnicode(true);
-    struct Case {
-        const char* what;
-        const char* name;
-        OptionsRelease release;
-        RECT templateSize;  // in the template's own units
-    };
-    const Case cases[] = {
+    // templateSize in the template's own units.
+    const struct { const char* what; const char* name; OptionsRelease release; RECT templateSize; } cases[] = {
         {"DIALOG by number on 0.10", MAKEINTRESOURCEA(kPlainPage), OptionsRelease::Miranda0_10, {0, 0, 200, 120}},
         {"DIALOGEX by name on 0.10", kExtendedPage, OptionsRelease::Miranda0_10, {0, 0, 180, 100}},
         {"DIALOG by number on 0.5", MAKEINTRESOURCEA(kPlainPage), OptionsRelease::Miranda0_5, {0, 0, 200, 120}},
         {"DIALOGEX by name on 0.5", kExtendedPage, OptionsRelease::Miranda0_5, {0, 0, 180, 100}},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         options.SetRelease(c.release);
-        g_requests = {Page("Test page", "Tests", c.name)};
         g_received.clear();
-        const HWND dialog = options.Open();
-        ASSERT_NE(nullptr, dialog);
-        const HWND page = options.PageWindow(0);
+        ASSERT_TRUE(OpenWith({Page("Test page", "Tests", c.name)}));
         ASSERT_NE(nullptr, page);
         EXPECT_EQ(dialog, GetParent(page));
         EXPECT_FALSE(IsWindowUnicode(page)) << "an ANSI window on a Unicode host";
@@ -321,15 +276,14 @@ TEST_F(SandboxOptions, APageIsItsTemplateMadeAnAnsiChildOfTheDialog) {
                   GetWindowLongPtrA(page, GWL_STYLE) & (WS_CHILD | WS_VISIBLE | frame));
         EXPECT_EQ(static_cast<DWORD>(WS_EX_CONTROLPARENT),
                   GetWindowLongPtrA(page, GWL_EXSTYLE) & (WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME));
-        EXPECT_EQ("Edit", ClassOf(GetDlgItem(page, kEditId))) << "the controls of the program's own template";
+        EXPECT_EQ("Edit", ClassNameOf(GetDlgItem(page, kEditId))) << "the controls of the program's own template";
         EXPECT_TRUE(SameCalls({"page 0 init"}, Seen({page})));
         // 0.10 sizes the page to its area; 0.5 leaves it its template's size.
-        RECT expected = c.release == OptionsRelease::Miranda0_10
-                            ? RECT{0, 0, OptionsDialog::kPageAreaWidth, OptionsDialog::kPageAreaHeight}
-                            : c.templateSize;
-        MapDialogRect(c.release == OptionsRelease::Miranda0_10 ? dialog : page, &expected);
-        RECT actual = {};
-        GetWindowRect(page, &actual);
+        const bool sized = c.release == OptionsRelease::Miranda0_10;
+        RECT expected = sized ? RECT{0, 0, OptionsDialog::kPageAreaWidth, OptionsDialog::kPageAreaHeight}
+                              : c.templateSize;
+        MapDialogRect(sized ? dialog : page, &expected);
+        const RECT actual = RectInParent(page);
         EXPECT_EQ(expected.right, actual.right - actual.left);
         EXPECT_EQ(expected.bottom, actual.bottom - actual.top);
         options.ClickCancel();
@@ -337,9 +291,8 @@ TEST_F(SandboxOptions, APageIsItsTemplateMadeAnAnsiChildOfTheDialog) {
 }
 
 TEST_F(SandboxOptions, APageIsMadeOnlyWhenFirstShown) {
-    g_requests = {Page("First", nullptr), Page("Second", nullptr, kExtendedPage)};
-    ASSERT_NE(nullptr, options.Open());
-    const HWND first = options.PageWindow(0);
+    ASSERT_TRUE(OpenWith({Page("First", nullptr), Page("Second", nullptr, kExtendedPage)}));
+    const HWND first = page;
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(nullptr, options.PageWindow(1));
     options.ShowPage(1);
@@ -356,16 +309,13 @@ TEST_F(SandboxOptions, APageIsMadeOnlyWhenFirstShown) {
 }
 
 TEST_F(SandboxOptions, ApplyAsksThePageOnShowThenAppliesOnlyTheChangedPages) {
-    g_requests = {Page("Changed", nullptr), Page("Untouched", nullptr), Page("On show", nullptr)};
-    const HWND dialog = options.Open();
-    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(OpenWith({Page("Changed", nullptr), Page("Untouched", nullptr), Page("On show", nullptr)}));
     EXPECT_FALSE(options.ApplyEnabled());
-    const HWND changed = options.PageWindow(0);
-    ChangeSomething(changed);
+    ChangeSomething(page);
     EXPECT_TRUE(options.ApplyEnabled());
     options.ShowPage(1);
     options.ShowPage(2);
-    const std::vector<HWND> pages = {changed, options.PageWindow(1), options.PageWindow(2)};
+    const std::vector<HWND> pages = {page, options.PageWindow(1), options.PageWindow(2)};
     g_received.clear();
 
     options.ClickApply();
@@ -382,9 +332,7 @@ TEST_F(SandboxOptions, ApplyAsksThePageOnShowThenAppliesOnlyTheChangedPages) {
 }
 
 TEST_F(SandboxOptions, ANonZeroAnswerToKillActiveStopsApplyAndOk) {
-    g_requests = {Page("Page", nullptr)};
-    ASSERT_NE(nullptr, options.Open());
-    const HWND page = options.PageWindow(0);
+    ASSERT_TRUE(OpenWith({Page("Page", nullptr)}));
     ChangeSomething(page);
     g_killActiveAnswer = 1;
     options.ClickApply();
@@ -408,10 +356,8 @@ TEST_F(SandboxOptions, ANonZeroAnswerToKillActiveStopsApplyAndOk) {
 }
 
 TEST_F(SandboxOptions, CancelResetsOnlyThePagesChangedSinceApplyAndDestroysTheDialog) {
-    g_requests = {Page("Applied", nullptr), Page("Changed", nullptr)};
-    const HWND dialog = options.Open();
-    ASSERT_NE(nullptr, dialog);
-    const HWND applied = options.PageWindow(0);
+    ASSERT_TRUE(OpenWith({Page("Applied", nullptr), Page("Changed", nullptr)}));
+    const HWND applied = page;
     ChangeSomething(applied);
     options.ClickApply();
     options.ShowPage(1);
@@ -427,72 +373,32 @@ TEST_F(SandboxOptions, CancelResetsOnlyThePagesChangedSinceApplyAndDestroysTheDi
     EXPECT_EQ(nullptr, options.PageWindow(1));
 }
 
-// Tab and Enter reach the dialog only through the loop that runs it, as the
-// host's loop hands its modeless dialogs their messages.
+// Tab and Enter reach the dialog only through the host's loop, which hands
+// its modeless dialogs their keys first.
 TEST_F(SandboxOptions, InTheHostsLoopTabWalksThroughThePageAndEnterAppliesWhatWasTyped) {
-    g_requests = {Page("Page", nullptr)};
-    HWND page = nullptr;
-    auto focusName = [&page, this] {
-        const HWND focus = GetFocus();
-        if (page && focus == GetDlgItem(page, kEditId)) return std::string("the page's edit");
-        if (page && focus == GetDlgItem(page, kCheckId)) return std::string("the page's check box");
-        if (options.Window() && focus == GetDlgItem(options.Window(), IDOK)) return std::string("OK");
-        return "a " + ClassOf(focus);
-    };
-    std::vector<std::string> focusSeen;
-    std::string typed;
-    UserScript script;
-    script.SetMessageFilter([this](MSG& message) { return options.TakeDialogMessage(message); });
-    script.Add("open Options and Tab from the page list", [&] {
-        if (!options.Open()) return true;
-        page = options.PageWindow(0);
-        SetFocus(options.PageList());
-        PressKey(options.PageList(), VK_TAB);
-        return true;
-    });
-    script.Add("type a letter", [&] {
-        focusSeen.push_back(focusName());
-        PressKey(GetFocus(), 'X');
-        return true;
-    });
-    script.Add("Tab on once Apply is enabled", [&] {
-        if (!options.ApplyEnabled()) return false;
-        typed = TextOf(GetDlgItem(page, kEditId));
-        PressKey(GetFocus(), VK_TAB);
-        return true;
-    });
-    script.Add("Tab out of the page", [&] {
-        focusSeen.push_back(focusName());
-        PressKey(GetFocus(), VK_TAB);
-        return true;
-    });
-    script.Add("press Enter", [&] {
-        focusSeen.push_back(focusName());
-        PressKey(GetFocus(), VK_RETURN);
-        return true;
-    });
-    script.Add("the dialog closes", [&] { return !options.IsOpen(); });
-    ASSERT_TRUE(script.Run(kScriptTimeoutMs, [&] {
-        if (options.Window()) DestroyWindow(options.Window());
-    })) << "stuck at: " << script.Stuck();
-
-    EXPECT_EQ((std::vector<std::string>{"the page's edit", "the page's check box", "OK"}), focusSeen);
-    EXPECT_EQ("x", typed);
+    ASSERT_TRUE(OpenWith({Page("Page", nullptr)}));
+    PressInHostLoop(options.PageList(), VK_TAB);
+    EXPECT_EQ(GetDlgItem(page, kEditId), GetFocus()) << "Tab from the page list goes to the page's edit";
+    PressInHostLoop(GetFocus(), 'X');
+    EXPECT_TRUE(options.ApplyEnabled());
+    EXPECT_EQ("x", TextOf(GetDlgItem(page, kEditId)));
+    PressInHostLoop(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetDlgItem(page, kCheckId), GetFocus()) << "then to the page's check box";
+    PressInHostLoop(GetFocus(), VK_TAB);
+    EXPECT_EQ(GetDlgItem(dialog, IDOK), GetFocus()) << "then out of the page to OK";
+    PressInHostLoop(GetFocus(), VK_RETURN);
+    EXPECT_FALSE(options.IsOpen());
     EXPECT_TRUE(SameCalls({"page 0 init", "page 0 KILLACTIVE", "page 0 APPLY"}, Seen({page})));
 }
 
+// The Main menu's own loop runs the pick; the host's loop runs the rest.
 TEST_F(SandboxOptions, TheMainMenuOpensItAndTheContactListStaysInUseMeanwhile) {
     HostWindow window(host);
     ASSERT_TRUE(window.Open(30, 30, false));
     g_requests = {Page("Page", nullptr)};
     std::vector<std::string> menu;
-    bool openWhileStatusChanged = false;
     UserScript script;
-    script.SetMessageFilter([this](MSG& message) { return options.TakeDialogMessage(message); });
-    script.Add("open the Main menu", [&] {
-        PostMessageA(window.Window(), WM_SYSCOMMAND, SC_KEYMENU, 'm');
-        return true;
-    });
+    PostMessageA(window.Window(), WM_SYSCOMMAND, SC_KEYMENU, 'm');  // the Main menu opens as the script's loop runs
     script.Add("pick Options", [&] {
         const HWND menuWindow = OpenPopupMenu();
         if (!menuWindow) return false;
@@ -500,28 +406,17 @@ TEST_F(SandboxOptions, TheMainMenuOpensItAndTheContactListStaysInUseMeanwhile) {
         PressKey(window.Window(), 'O');
         return true;
     });
-    script.Add("go online in the host window", [&] {
-        if (!options.IsOpen()) return false;
-        SetFocus(window.StatusSelector());
-        PressKey(window.StatusSelector(), VK_DOWN);
-        return true;
-    });
-    script.Add("press Esc in the dialog", [&] {
-        if (window.Status() != ID_STATUS_ONLINE) return false;
-        openWhileStatusChanged = options.IsOpen();
-        SetFocus(options.PageList());
-        PressKey(options.PageList(), VK_ESCAPE);
-        return true;
-    });
-    script.Add("the dialog closes", [&] { return !options.IsOpen(); });
-    ASSERT_TRUE(script.Run(kScriptTimeoutMs, [&] {
-        EndMenu();
-        if (options.Window()) DestroyWindow(options.Window());
-    })) << "stuck at: " << script.Stuck();
-
+    script.Add("the dialog opens", [&] { return options.IsOpen(); });
+    ASSERT_TRUE(script.Run(kScriptTimeoutMs, [] { EndMenu(); })) << "stuck at: " << script.Stuck();
     EXPECT_EQ((std::vector<std::string>{"&Options…", "E&xit"}), menu);
     EXPECT_EQ(1u, g_addInfos.size());
-    EXPECT_TRUE(openWhileStatusChanged);
+
+    PressInHostLoop(window.StatusSelector(), VK_DOWN);
+    EXPECT_TRUE(RunHostMessageLoopUntil([&] { return window.Status() == ID_STATUS_ONLINE; }, kScriptTimeoutMs))
+        << "the host window went online";
+    EXPECT_TRUE(options.IsOpen()) << "open while the status changed";
+    PressInHostLoop(options.PageList(), VK_ESCAPE);
+    EXPECT_FALSE(options.IsOpen()) << "Esc closes the dialog";
     EXPECT_NE(nullptr, window.Window());
 }
 
