@@ -68,19 +68,21 @@ void ReadRow(ContactHandle contact, const char* module, void* context) {
     table.names += '\0';
 }
 
+// A row to be sorted: where its name's sort key lies, and where the row is.
+struct SortEntry {
+    uint32_t keyAt;
+    uint32_t row;
+};
+
 // qsort has no room for a context: the keys of the sort under way.
 const char* SortKeys = nullptr;
-const std::vector<uint32_t>* SortKeyAt = nullptr;
 
-// By the names' sort keys; equal names keep the host's order, which is the
-// order of their texts in the table.
-int CompareRows(const void* a, const void* b) {
-    const auto* first = static_cast<const LevelRow*>(a);
-    const auto* second = static_cast<const LevelRow*>(b);
-    const std::vector<uint32_t>& keyAt = *SortKeyAt;
-    if (const int order = std::strcmp(SortKeys + keyAt[first->nameAt], SortKeys + keyAt[second->nameAt]))
-        return order;
-    return first->nameAt < second->nameAt ? -1 : first->nameAt > second->nameAt;
+// By the names' sort keys; equal names keep the host's order.
+int CompareEntries(const void* a, const void* b) {
+    const auto* first = static_cast<const SortEntry*>(a);
+    const auto* second = static_cast<const SortEntry*>(b);
+    if (const int order = std::strcmp(SortKeys + first->keyAt, SortKeys + second->keyAt)) return order;
+    return first->row < second->row ? -1 : first->row > second->row;
 }
 
 }  // namespace
@@ -92,19 +94,19 @@ LevelTable ReadLevelTable() {
     ForEachContact(ReadRow, &state);
     table.hostHasAccounts = state.hostHasAccounts && !table.modules.empty();
 
-    // Each name's sort key, found by where the name starts.
     std::string keys;
-    std::vector<uint32_t> keyAt(table.names.size());
-    for (const LevelRow& row : table.rows) {
-        keyAt[row.nameAt] = static_cast<uint32_t>(keys.size());
-        keys += WinSortKey(table.NameOf(row));
+    std::vector<SortEntry> order(table.rows.size());
+    for (uint32_t row = 0; row < order.size(); ++row) {
+        order[row] = {static_cast<uint32_t>(keys.size()), row};
+        keys += WinSortKey(table.NameOf(table.rows[row]));
         keys += '\0';
     }
     SortKeys = keys.c_str();
-    SortKeyAt = &keyAt;
-    if (table.rows.size() > 1) std::qsort(table.rows.data(), table.rows.size(), sizeof(LevelRow), CompareRows);
+    if (order.size() > 1) std::qsort(order.data(), order.size(), sizeof(SortEntry), CompareEntries);
     SortKeys = nullptr;
-    SortKeyAt = nullptr;
+    std::vector<LevelRow> sorted(order.size());
+    for (size_t index = 0; index < order.size(); ++index) sorted[index] = table.rows[order[index].row];
+    table.rows.swap(sorted);
     return table;
 }
 

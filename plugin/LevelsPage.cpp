@@ -158,20 +158,23 @@ void LevelsPage::AddColumns() {
 // Room for the column's longest text and its header.
 int LevelsPage::ColumnWidth(HDC dc, Column column, const char* header) {
     int widest = WinTextWidth(dc, header);
-    if (column == Column::SeesYou || column == Column::Level) {
-        for (const std::string& text : sightTexts_)
-            if (column == Column::SeesYou) widest = std::max(widest, WinTextWidth(dc, text.c_str()));
-        for (const std::string& name : levelNames_)
-            if (column == Column::Level) widest = std::max(widest, WinTextWidth(dc, name.c_str()));
-    }
-    if (column == Column::Account) {
+    const auto fit = [&](const char* text) { widest = std::max(widest, WinTextWidth(dc, text)); };
+    switch (column) {
+    case Column::Name:
+        for (const LevelRow& row : table_.rows) fit(table_.NameOf(row));
+        break;
+    case Column::Account:
         for (const LevelModule& module : table_.modules)
-            if (module.isIcq) widest = std::max(widest, WinTextWidth(dc, module.accountName.c_str()));
-    }
-    if (column == Column::Name || column == Column::Level) {
+            if (module.isIcq) fit(module.accountName.c_str());
+        break;
+    case Column::Level:
+        for (const std::string& name : levelNames_) fit(name.c_str());
         for (const LevelRow& row : table_.rows)
-            if (column == Column::Name || row.level < 0 || row.level > 6)
-                widest = std::max(widest, WinTextWidth(dc, CellText(row, column)));
+            if (row.level < 0 || row.level > 6) fit(CellText(row, column));
+        break;
+    case Column::SeesYou:
+        for (const std::string& text : sightTexts_) fit(text.c_str());
+        break;
     }
     return widest + kColumnPadding;
 }
